@@ -1,0 +1,57 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "archive/ArchiveIndex.h"
+#include "archive/LwCodec.h"
+#include "archive/ResourceTree.h"
+#include "browse/UiPort.h"
+#include "picture/Picture.h"
+#include "picture/TextureEncoder.h"
+
+// The browsing state of the one open archive and everything the browsing operations share.
+namespace tavrel {
+
+inline constexpr const char* kAppTitle = "Tavrel 1.0    by Kelvane";
+
+struct BrowseState {
+    ArchiveIndex archive;
+    BlockTree tree;
+    std::uint32_t block_count = 0;
+    std::uint32_t current_block = 0;
+    std::uint32_t frame_count = 0;
+    std::uint32_t current_frame = 0;
+    std::atomic<bool> has_frames{false};
+    std::atomic<bool> archive_open{false};
+    std::atomic<bool> frames_available{false};
+    std::atomic<bool> save_enabled{false};
+    std::atomic<bool> restore_enabled{false};
+    std::atomic<bool> portrait_import_enabled{false};
+    std::atomic<bool> busy{false};
+    std::atomic<bool> show_start_picture{true};
+};
+
+struct PictureDisplay {
+    Picture bitmap;  // the decoded current frame; empty when released
+    bool picture_shown = false;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::string size_text;  // status-bar pane 10000
+};
+
+// One per application object; tests create as many as they like.
+struct Session {
+    BrowseState state;
+    PictureDisplay display;
+    UiPort* ui = nullptr;
+    std::filesystem::path program_dir;  // everything the tool keeps for itself lives here
+    std::atomic<bool> logout{false};    // LOGOUT setting
+    std::unique_ptr<LwCodec> codec;     // LoadLwCodec(program_dir)
+    EncodeOptions encode_options;
+};
+
+}  // namespace tavrel
