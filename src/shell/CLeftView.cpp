@@ -88,6 +88,12 @@ CLeftView::CLeftView(ShellContext& ctx, QWidget* parent) : QTreeWidget(parent), 
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setItemDelegate(new TreeSelectionDelegate(this));
+    QPalette colours = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Highlight, TreeSelectionDelegate::kSelectionBackground);
+        colours.setColor(group, QPalette::HighlightedText, Qt::black);
+    }
+    setPalette(colours);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
     connect(this, &QTreeWidget::currentItemChanged, this, [this] { OnSelectionChanged(); });

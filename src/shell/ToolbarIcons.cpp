@@ -25,7 +25,7 @@ void Triangle(QPainter& p, QPointF a, QPointF b, QPointF c, const QColor& color)
 
 // Arrow heads pointing left (dir -1) or right (dir 1), centred on x.
 void Chevron(QPainter& p, double x, int dir, const QColor& color) {
-    Triangle(p, {x - 3.0 * dir, 8}, {x + 2.5 * dir, 3}, {x + 2.5 * dir, 13}, color);
+    Triangle(p, {x + 3.0 * dir, 8}, {x - 2.5 * dir, 3}, {x - 2.5 * dir, 13}, color);
 }
 
 void DrawFolder(QPainter& p) {

@@ -15,9 +15,8 @@ void TreeSelectionDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
     }
     QStyleOptionViewItem opt(option);
     initStyleOption(&opt, index);
-    const QColor background(160, 160, 240);
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        opt.palette.setColor(group, QPalette::Highlight, background);
+        opt.palette.setColor(group, QPalette::Highlight, kSelectionBackground);
         opt.palette.setColor(group, QPalette::HighlightedText, Qt::black);
     }
     opt.state |= QStyle::State_Active;  // same colours whether or not the tree has the focus

@@ -9,6 +9,8 @@ namespace tavrel::shell {
 // A disabled tree draws its items the default way.
 class TreeSelectionDelegate : public QStyledItemDelegate {
 public:
+    static inline const QColor kSelectionBackground{160, 160, 240};
+
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
