@@ -1,6 +1,6 @@
 #include <cstdio>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -40,10 +40,19 @@ std::filesystem::path Candidate(const std::filesystem::path& root, const std::st
     return root / (k == 1 ? name : name + "~" + std::to_string(k));
 }
 
+// The owner recorded in `dir`, nullopt when there is none. Anything other than a readable
+// file in the owner file's place counts as an owner nobody matches, so the folder is avoided.
 std::optional<std::string> ReadOwner(const std::filesystem::path& dir) {
-    std::ifstream in(dir / kOwnerFileName, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string owner((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto path = dir / kOwnerFileName;
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    if (!std::filesystem::exists(status)) return std::nullopt;
+    if (!std::filesystem::is_regular_file(status)) return std::string();  // never an archive path
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::string();  // never an archive path
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    std::string owner = std::move(buffer).str();
     while (!owner.empty() && (owner.back() == '\n' || owner.back() == '\r')) owner.pop_back();
     return owner;
 }

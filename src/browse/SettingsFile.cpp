@@ -5,7 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <system_error>
 
 #include "browse/SettingsFile.h"
@@ -26,9 +26,13 @@ std::filesystem::path SettingsPath(const std::filesystem::path& program_dir) {
 }
 
 bool ReadText(const std::filesystem::path& path, std::string& text) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    text = std::move(buffer).str();
     return !in.bad();
 }
 
@@ -82,7 +86,7 @@ bool WriteGamePath(const std::filesystem::path& program_dir, const std::string& 
     const auto path = SettingsPath(program_dir);
     std::string text;
     std::error_code ec;
-    if (std::filesystem::exists(path, ec) && !ReadText(path, text)) return false;
+    if (std::filesystem::exists(path, ec) && !ReadText(path, text)) return false;  // keep what we cannot read
     CSimpleIniA ini;
     LoadIni(ini, text);
     if (ini.SetValue(kGamePathSection, kGamePathKey, game_path.c_str()) < 0) return false;
