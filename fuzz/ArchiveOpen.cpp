@@ -10,7 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("tavrel-fuzz-" + std::to_string(::getpid()));
+        auto d =
+            std::filesystem::temp_directory_path() / ("tavrel-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(d);
         return d;
     }();
@@ -21,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     tavrel::ArchiveIndex index;
     if (tavrel::OpenArchive(index, path) == tavrel::OpenOutcome::Opened) {
-        for (std::uint32_t n = 1; n <= index.entry_count && n <= 64; ++n) tavrel::ReadBlock(index, dir, n);
+        for (std::uint32_t n = 1; n <= index.entry_count && n <= 64; ++n)
+            tavrel::ReadBlock(index, dir, n);
     }
     tavrel::CloseArchive(index);
     return 0;

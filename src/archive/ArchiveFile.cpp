@@ -4,10 +4,9 @@
 #include <unistd.h>
 
 #include <array>
-#include <cerrno>
 
-#include "archive/ArchiveIndex.h"
 #include "PosixIo.h"
+#include "archive/ArchiveIndex.h"
 
 // Opening the archive file and reading its header and entry table.
 //

@@ -63,11 +63,13 @@ BlockRead ReadBlock(const ArchiveIndex& index, const std::filesystem::path& prog
             result.from_temp = true;
             return result;
         }
-        result.error = "the temporary copy " + temp_path.string() + " of block " + std::to_string(block) +
-                       " cannot be read (" + why + "); the archive's own block is used instead";
+        result.error = "the temporary copy " + temp_path.string() + " of block " +
+                       std::to_string(block) + " cannot be read (" + why +
+                       "); the archive's own block is used instead";
     }
     if (!index.file_open || index.fd < 0) {
-        result.error += result.error.empty() ? "the archive is not open" : "; the archive is not open";
+        result.error +=
+            result.error.empty() ? "the archive is not open" : "; the archive is not open";
         return result;
     }
     Bytes data(index.entry_sizes[block - 1]);

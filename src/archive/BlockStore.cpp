@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -27,7 +27,8 @@ constexpr int kMaxSameNameFolders = 64;
 
 std::string OwnerKey(const ArchiveIndex& index) {
     std::error_code ec;
-    auto key = std::filesystem::weakly_canonical(std::filesystem::absolute(index.archive_path, ec), ec);
+    auto key =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(index.archive_path, ec), ec);
     if (ec) key = std::filesystem::absolute(index.archive_path, ec).lexically_normal();
     return key.string();
 }
@@ -74,7 +75,8 @@ bool ClaimIfUnowned(const std::filesystem::path& dir, const ArchiveIndex& index)
 
 }  // namespace
 
-std::filesystem::path BlockTempDir(const ArchiveIndex& index, const std::filesystem::path& program_dir) {
+std::filesystem::path BlockTempDir(const ArchiveIndex& index,
+                                   const std::filesystem::path& program_dir) {
     const auto root = program_dir / kTempRootName;
     const std::string name = FolderName(index);
     const std::string key = OwnerKey(index);
@@ -90,8 +92,8 @@ std::filesystem::path BlockTempDir(const ArchiveIndex& index, const std::filesys
     return first_free ? *first_free : Candidate(root, name, kMaxSameNameFolders + 1);
 }
 
-std::filesystem::path BlockTempPath(const ArchiveIndex& index, const std::filesystem::path& program_dir,
-                                    std::uint32_t block) {
+std::filesystem::path BlockTempPath(const ArchiveIndex& index,
+                                    const std::filesystem::path& program_dir, std::uint32_t block) {
     char file_name[32];
     std::snprintf(file_name, sizeof file_name, "%.5d.data", static_cast<int>(block));
     return BlockTempDir(index, program_dir) / file_name;

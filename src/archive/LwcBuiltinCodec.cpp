@@ -43,8 +43,9 @@ public:
         ZSTD_CCtx_setParameter(ctx, ZSTD_c_checksumFlag, 1);
         ZSTD_CCtx_setParameter(ctx, ZSTD_c_contentSizeFlag, 1);
         Bytes out(kLwcHeaderSize + ZSTD_compressBound(input.size()), 0);
-        const std::size_t c = ZSTD_compress2(ctx, out.data() + kLwcHeaderSize, out.size() - kLwcHeaderSize,
-                                             input.data(), input.size());
+        const std::size_t c =
+            ZSTD_compress2(ctx, out.data() + kLwcHeaderSize, out.size() - kLwcHeaderSize,
+                           input.data(), input.size());
         ZSTD_freeCCtx(ctx);
         if (ZSTD_isError(c)) return std::nullopt;
         out.resize(kLwcHeaderSize + c);

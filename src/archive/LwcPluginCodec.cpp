@@ -19,7 +19,8 @@ namespace tavrel {
 
 namespace {
 
-using CodeFn = int (*)(const void*, std::uint32_t, void**, std::uint32_t*, std::uint32_t, std::uint32_t);
+using CodeFn = int (*)(const void*, std::uint32_t, void**, std::uint32_t*, std::uint32_t,
+                       std::uint32_t);
 using FreeFn = void (*)(void*);
 
 constexpr std::uint32_t kEncodeStep = 256;
@@ -39,7 +40,8 @@ public:
     std::optional<Bytes> Decode(ByteView stream, std::uint32_t expected_length) override {
         if (stream.size() < kLwcHeaderSize || !StartsWithLwc(stream)) return std::nullopt;
         const std::uint32_t c = LoadU32(stream.data() + 8);
-        if (c > stream.size() - kLwcHeaderSize || expected_length > kLwcMaxExpanded) return std::nullopt;
+        if (c > stream.size() - kLwcHeaderSize || expected_length > kLwcMaxExpanded)
+            return std::nullopt;
         void* output = nullptr;
         std::uint32_t length = expected_length;
         decode_(stream.data(), c + kLwcHeaderSize, &output, &length, 0, 0);
@@ -58,7 +60,8 @@ public:
             std::uint32_t length = input_length;
             const int status = encode_(padded.data(), input_length, &output, &length, 0, 0);
             if (status != 1) {
-                auto stream = TakeOutput(output, length, kLwcMaxExpanded + kLwcHeaderSize + (1u << 20));
+                auto stream =
+                    TakeOutput(output, length, kLwcMaxExpanded + kLwcHeaderSize + (1u << 20));
                 if (!stream || !IsCompleteStream(*stream)) return std::nullopt;
                 return stream;
             }
@@ -100,8 +103,10 @@ std::unique_ptr<LwCodec> LoadLwCodec(const std::filesystem::path& program_dir) {
     const auto library_path = program_dir / "Plugins" / "VESKLW.so";
     void* library = ::dlopen(library_path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) return MakeBuiltinLwCodec();
-    auto decode = reinterpret_cast<CodeFn>(FindEntry(library, "LW_MemoryDecode", "_LW_MemoryDecode@24"));
-    auto encode = reinterpret_cast<CodeFn>(FindEntry(library, "LW_MemoryEncode", "_LW_MemoryEncode@24"));
+    auto decode =
+        reinterpret_cast<CodeFn>(FindEntry(library, "LW_MemoryDecode", "_LW_MemoryDecode@24"));
+    auto encode =
+        reinterpret_cast<CodeFn>(FindEntry(library, "LW_MemoryEncode", "_LW_MemoryEncode@24"));
     auto release = reinterpret_cast<FreeFn>(FindEntry(library, "LW_Free", "_LW_Free@4"));
     if (!decode || !encode || !release) {
         ::dlclose(library);

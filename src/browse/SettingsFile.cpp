@@ -1,14 +1,14 @@
 #ifndef SI_CONVERT_ICU
 #define SI_CONVERT_ICU
 #endif
+#include "browse/SettingsFile.h"
+
 #include <SimpleIni.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <system_error>
-
-#include "browse/SettingsFile.h"
 
 // "Tavrel.ini": an INI file kept as UTF-8. Section and key names are looked up without
 // regard to letter case, blanks around a value are ignored and values have no length limit.
@@ -86,7 +86,8 @@ bool WriteGamePath(const std::filesystem::path& program_dir, const std::string& 
     const auto path = SettingsPath(program_dir);
     std::string text;
     std::error_code ec;
-    if (std::filesystem::exists(path, ec) && !ReadText(path, text)) return false;  // keep what we cannot read
+    if (std::filesystem::exists(path, ec) && !ReadText(path, text))
+        return false;  // keep what we cannot read
     CSimpleIniA ini;
     LoadIni(ini, text);
     if (ini.SetValue(kGamePathSection, kGamePathKey, game_path.c_str()) < 0) return false;

@@ -14,10 +14,20 @@ std::size_t Utf8SequenceLength(std::string_view s) {
     std::uint32_t min = 0;
     std::uint32_t cp = 0;
     if (b0 < 0x80) return 1;
-    if ((b0 & 0xE0) == 0xC0) { n = 2; min = 0x80; cp = b0 & 0x1F; }
-    else if ((b0 & 0xF0) == 0xE0) { n = 3; min = 0x800; cp = b0 & 0x0F; }
-    else if ((b0 & 0xF8) == 0xF0) { n = 4; min = 0x10000; cp = b0 & 0x07; }
-    else return 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        n = 2;
+        min = 0x80;
+        cp = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        n = 3;
+        min = 0x800;
+        cp = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        n = 4;
+        min = 0x10000;
+        cp = b0 & 0x07;
+    } else
+        return 0;
     if (s.size() < n) return 0;
     for (std::size_t i = 1; i < n; ++i) {
         const auto b = static_cast<std::uint8_t>(s[i]);
@@ -42,15 +52,26 @@ std::string JsonString(std::string_view text) {
         }
         if (n == 1) {
             switch (ch) {
-                case '"': out += "\\\""; break;
-                case '\\': out += "\\\\"; break;
-                case '\n': out += "\\n"; break;
-                case '\r': out += "\\r"; break;
-                case '\t': out += "\\t"; break;
+                case '"':
+                    out += "\\\"";
+                    break;
+                case '\\':
+                    out += "\\\\";
+                    break;
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
                 default:
                     if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) {
                         char escaped[8];
-                        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(ch));
+                        std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                                      static_cast<unsigned char>(ch));
                         out += escaped;
                     } else {
                         out += ch;

@@ -14,7 +14,8 @@ using test::TestDir;
 
 std::filesystem::path WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -82,7 +83,8 @@ TEST(ArchiveFile, FilesOf32BytesOrLessHaveNoEntries) {
     }
     for (std::size_t size : {32, 4, 0}) {
         OpenedArchive a{{}, {}};
-        a.outcome = OpenArchive(a.index, WriteFile(dir / "short.bin", Bytes(file.begin(), file.begin() + size)));
+        a.outcome = OpenArchive(
+            a.index, WriteFile(dir / "short.bin", Bytes(file.begin(), file.begin() + size)));
         EXPECT_EQ(a.outcome, OpenOutcome::Opened) << size;
         EXPECT_FALSE(a.index.file_open) << size;
         EXPECT_EQ(a.index.entry_count, 0u) << size;
@@ -120,8 +122,9 @@ TEST(ArchiveFile, OnlySixEntryCountsAreRecognised) {
         std::uint32_t count;
         bool recognised;
     };
-    const Case cases[] = {{294, true}, {131, true}, {49, true}, {24, true}, {30, true}, {499, true},
-                          {295, false}, {0, false}, {1, false}, {48, false}, {500, false}};
+    const Case cases[] = {{294, true}, {131, true}, {49, true},   {24, true},
+                          {30, true},  {499, true}, {295, false}, {0, false},
+                          {1, false},  {48, false}, {500, false}};
     TestDir dir;
     for (const Case& c : cases) {
         std::vector<Bytes> entries(c.count, Bytes{1, 2});
@@ -192,7 +195,8 @@ TEST(ArchiveFile, MissingFileOrDirectoryFailsToOpen) {
 TEST(ArchiveFile, ReadOnlyArchiveBecomesWritableForItsOwner) {
     TestDir dir;
     const auto path = WriteFile(dir / "ro.bin", BuildLink({Filled(3, 3)}));
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     OpenedArchive a{{}, {}};
     a.outcome = OpenArchive(a.index, path);
     ASSERT_EQ(a.outcome, OpenOutcome::Opened);

@@ -14,13 +14,15 @@ namespace fs = std::filesystem;
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 // An archive of `count` blocks, block n holding n bytes of value n.
 fs::path MakeArchive(const fs::path& path, std::uint32_t count = 10) {
     std::vector<Bytes> entries;
-    for (std::uint32_t n = 1; n <= count; ++n) entries.push_back(Bytes(n, static_cast<std::uint8_t>(n)));
+    for (std::uint32_t n = 1; n <= count; ++n)
+        entries.push_back(Bytes(n, static_cast<std::uint8_t>(n)));
     fs::create_directories(path.parent_path());
     WriteFile(path, BuildLink(entries));
     return path;
@@ -49,7 +51,8 @@ protected:
 TEST_F(BlockStore, TempPathsFollowTheArchiveFileName) {
     Open(a_, MakeArchive(game_ / "abc.bin"));
     EXPECT_EQ(BlockTempDir(a_, program_.path()), program_ / "temppacks" / "abc.bin");
-    EXPECT_EQ(BlockTempPath(a_, program_.path(), 7), program_ / "temppacks" / "abc.bin" / "00007.data");
+    EXPECT_EQ(BlockTempPath(a_, program_.path(), 7),
+              program_ / "temppacks" / "abc.bin" / "00007.data");
     EXPECT_EQ(BlockTempPath(a_, program_.path(), 123456).filename(), "123456.data");
     EXPECT_FALSE(fs::exists(program_ / "temppacks"));  // naming creates nothing
     ASSERT_TRUE(EnsureBlockTempDir(a_, program_.path()));
@@ -78,7 +81,8 @@ TEST_F(BlockStore, TemporaryCopyIsPreferredOverTheArchive) {
 TEST_F(BlockStore, UnreadableCopyFallsBackToTheArchiveWithAnError) {
     Open(a_, MakeArchive(game_ / "abc.bin"));
     ASSERT_TRUE(EnsureBlockTempDir(a_, program_.path()));
-    fs::create_directory(BlockTempPath(a_, program_.path(), 3));  // exists, cannot be read as a file
+    fs::create_directory(
+        BlockTempPath(a_, program_.path(), 3));  // exists, cannot be read as a file
     BlockRead read = ReadBlock(a_, program_.path(), 3);
     ASSERT_TRUE(read.ok);
     EXPECT_FALSE(read.from_temp);

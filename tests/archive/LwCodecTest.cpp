@@ -17,7 +17,8 @@ Bytes Pattern(std::size_t size) {
 
 TEST(BuiltinLwCodec, RoundTripsWithTheFieldsTheArchiveReadsBack) {
     auto codec = MakeBuiltinLwCodec();
-    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{300}, std::size_t{1} << 20}) {
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{1}, std::size_t{300}, std::size_t{1} << 20}) {
         const Bytes input = Pattern(size);
         auto stream = codec->Encode(input);
         ASSERT_TRUE(stream) << size;

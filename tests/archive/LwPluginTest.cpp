@@ -27,7 +27,8 @@ struct Counters {
 // codec's, so its counters show what the loader did.
 class InstalledPlugin {
 public:
-    explicit InstalledPlugin(const fs::path& library) : handle_(::dlopen(library.c_str(), RTLD_NOW)) {}
+    explicit InstalledPlugin(const fs::path& library)
+        : handle_(::dlopen(library.c_str(), RTLD_NOW)) {}
     ~InstalledPlugin() {
         if (handle_) ::dlclose(handle_);
     }
@@ -38,8 +39,9 @@ public:
     Counters Read() {
         Counters c;
         using Fn = void (*)(int*, int*, int*, std::uint32_t*, std::uint32_t*);
-        reinterpret_cast<Fn>(::dlsym(handle_, "FakeLw_Counters"))(&c.decode_calls, &c.encode_calls, &c.free_calls,
-                                                                  &c.last_encode_length, &c.last_decode_preset);
+        reinterpret_cast<Fn>(::dlsym(handle_, "FakeLw_Counters"))(
+            &c.decode_calls, &c.encode_calls, &c.free_calls, &c.last_encode_length,
+            &c.last_decode_preset);
         return c;
     }
 
@@ -116,7 +118,8 @@ TEST(LwPlugin, EncodeRetriesWithLongerInputAndGivesUp) {
     ASSERT_TRUE(back);
     ASSERT_EQ(back->size(), 300u + 512);
     EXPECT_TRUE(std::equal(input.begin(), input.end(), back->begin()));
-    EXPECT_TRUE(std::all_of(back->begin() + 300, back->end(), [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(back->begin() + 300, back->end(), [](std::uint8_t b) { return b == 0; }));
 
     plugin.SetRefusals(1000);
     before = plugin.Read();

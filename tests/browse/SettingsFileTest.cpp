@@ -36,7 +36,8 @@ TEST(SettingsFile, MissingFileGivesDefaultsAndWritingCreatesIt) {
 }
 
 TEST(SettingsFile, PathsComeBackByteForByte) {
-    const std::string long_path = "/" + std::string(150, 'a') + "/" + std::string(200, 'b') + "/RES";
+    const std::string long_path =
+        "/" + std::string(150, 'a') + "/" + std::string(200, 'b') + "/RES";
     const std::string cases[] = {
         "/home/玩家/游戏/奥斯特姆/RES",
         long_path,
@@ -69,8 +70,8 @@ TEST(SettingsFile, WritingKeepsOtherSectionsKeysAndComments) {
              "Extra=kept\n");
     ASSERT_TRUE(WriteGamePath(dir.path(), "/new/RES"));
     const std::string text = ReadAll(dir / kSettingsFileName);
-    for (const char* kept : {"; written by hand", "; 1 turns the log on", "Colour", "blue", "[Other]", "Key", "值",
-                             "Extra", "kept"}) {
+    for (const char* kept : {"; written by hand", "; 1 turns the log on", "Colour", "blue",
+                             "[Other]", "Key", "值", "Extra", "kept"}) {
         EXPECT_NE(text.find(kept), std::string::npos) << kept << "\n" << text;
     }
     EXPECT_EQ(text.find("/old/RES"), std::string::npos) << text;
@@ -91,7 +92,8 @@ TEST(SettingsFile, LookupsIgnoreCaseAndSurroundingBlanks) {
         {"[GamePath]\nPATH_Ostrim=\n", "", "0"},
         {"[Elsewhere]\nPATH_Ostrim=/x\n", "", "0"},
         {"", "", "0"},
-        {"\xEF\xBB\xBF[GamePath]\r\nPATH_Ostrim=/bom\r\n[TOOLSET]\r\nLOGOUT=yes\r\n", "/bom", "yes"},
+        {"\xEF\xBB\xBF[GamePath]\r\nPATH_Ostrim=/bom\r\n[TOOLSET]\r\nLOGOUT=yes\r\n", "/bom",
+         "yes"},
     };
     for (const Case& c : cases) {
         const Settings s = ParseSettings(c.text);
@@ -103,7 +105,8 @@ TEST(SettingsFile, LookupsIgnoreCaseAndSurroundingBlanks) {
 TEST(SettingsFile, UnwritableProgramDirectoryReportsFailure) {
     TestDir dir;
     EXPECT_FALSE(WriteGamePath(dir / "missing" / "deeper", "/x"));
-    std::filesystem::create_directory(dir / kSettingsFileName);  // a folder where the file should be
+    std::filesystem::create_directory(dir /
+                                      kSettingsFileName);  // a folder where the file should be
     EXPECT_FALSE(WriteGamePath(dir.path(), "/x"));
 }
 

@@ -41,8 +41,8 @@ CliRun RunCli(const TestDir& dir, const std::string& args) {
         run.err = "TAVREL_CLI is not set";
         return run;
     }
-    const std::string command = Quote(cli) + " " + args + " >" + Quote((dir / "out.txt").string()) + " 2>" +
-                                Quote((dir / "err.txt").string()) + " </dev/null";
+    const std::string command = Quote(cli) + " " + args + " >" + Quote((dir / "out.txt").string()) +
+                                " 2>" + Quote((dir / "err.txt").string()) + " </dev/null";
     const int status = std::system(command.c_str());
     run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.out = ReadAll(dir / "out.txt");
@@ -52,7 +52,8 @@ CliRun RunCli(const TestDir& dir, const std::string& args) {
 
 fs::path WriteFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -69,13 +70,15 @@ TEST(InfoCommand, ListsBlocksAndTheirTemporaryCopiesAsJson) {
         CloseArchive(index);
     }
     const CliRun run = RunCli(dir, "--program-dir " + Quote((dir / "prog").string()) + " info " +
-                                    Quote(archive.string()) + " --json");
+                                       Quote(archive.string()) + " --json");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     EXPECT_NE(run.out.find("\"entry_count\": 24"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\"recognised\": true"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("{\"block\": 1, \"offset\": 224, \"size\": 3, \"temp\": false}"), std::string::npos)
+    EXPECT_NE(run.out.find("{\"block\": 1, \"offset\": 224, \"size\": 3, \"temp\": false}"),
+              std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("{\"block\": 2, \"offset\": 227, \"size\": 10, \"temp\": true}"), std::string::npos)
+    EXPECT_NE(run.out.find("{\"block\": 2, \"offset\": 227, \"size\": 10, \"temp\": true}"),
+              std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("\"block\": 24,"), std::string::npos) << run.out;
 }
@@ -92,11 +95,12 @@ TEST(InfoCommand, ReportsUnrecognisedAndDamagedFilesWithoutFailing) {
     };
     for (const auto& [name, bytes] : cases) {
         const auto path = WriteFile(dir / name, bytes);
-        const CliRun run = RunCli(dir, "--program-dir " + Quote(dir.path().string()) + " info " + Quote(path.string()) +
-                                        " --json");
+        const CliRun run = RunCli(dir, "--program-dir " + Quote(dir.path().string()) + " info " +
+                                           Quote(path.string()) + " --json");
         EXPECT_EQ(run.exit_code, 0) << name << run.err;
         EXPECT_NE(run.out.find("\"recognised\": false"), std::string::npos) << run.out;
-        EXPECT_EQ(run.out.find("\"odd \"name"), std::string::npos) << "names are escaped: " << run.out;
+        EXPECT_EQ(run.out.find("\"odd \"name"), std::string::npos)
+            << "names are escaped: " << run.out;
     }
 }
 

@@ -16,7 +16,9 @@ TEST(Json, StringsAreAlwaysValidJson) {
         {"line\nnext\ttab\r", "\"line\\nnext\\ttab\\r\""},
         {std::string("nul\0x\x1f", 6), "\"nul\\u0000x\\u001f\""},
         {"中文路径", "\"中文路径\""},
-        {"bad\xff" "byte", "\"bad\\ufffdbyte\""},
+        {"bad\xff"
+         "byte",
+         "\"bad\\ufffdbyte\""},
         {"cut\xe4\xb8", "\"cut\\ufffd\\ufffd\""},
         {"overlong\xc0\xaf", "\"overlong\\ufffd\\ufffd\""},
         {"surrogate\xed\xa0\x80", "\"surrogate\\ufffd\\ufffd\\ufffd\""},

@@ -21,7 +21,8 @@ std::uint32_t g_last_encode_length = 0;
 std::uint32_t g_last_decode_preset = 0;
 
 std::uint32_t Load(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
 }
 
 void Store(std::uint8_t* p, std::uint32_t v) {
@@ -32,18 +33,20 @@ void Store(std::uint8_t* p, std::uint32_t v) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) int LW_MemoryDecode(const void* input, std::uint32_t length, void** output,
-                                                           std::uint32_t* output_length, std::uint32_t,
-                                                           std::uint32_t);
-__attribute__((visibility("default"))) int LW_MemoryEncode(const void* input, std::uint32_t length, void** output,
-                                                           std::uint32_t* output_length, std::uint32_t,
-                                                           std::uint32_t);
+__attribute__((visibility("default"))) int LW_MemoryDecode(const void* input, std::uint32_t length,
+                                                           void** output,
+                                                           std::uint32_t* output_length,
+                                                           std::uint32_t, std::uint32_t);
+__attribute__((visibility("default"))) int LW_MemoryEncode(const void* input, std::uint32_t length,
+                                                           void** output,
+                                                           std::uint32_t* output_length,
+                                                           std::uint32_t, std::uint32_t);
 #ifndef FAKE_LW_NO_FREE
 __attribute__((visibility("default"))) void LW_Free(void* p);
 #endif
 
-int LW_MemoryDecode(const void* input, std::uint32_t length, void** output, std::uint32_t* output_length,
-                    std::uint32_t, std::uint32_t) {
+int LW_MemoryDecode(const void* input, std::uint32_t length, void** output,
+                    std::uint32_t* output_length, std::uint32_t, std::uint32_t) {
     ++g_decode_calls;
     g_last_decode_preset = *output_length;
     const auto* in = static_cast<const std::uint8_t*>(input);
@@ -57,8 +60,8 @@ int LW_MemoryDecode(const void* input, std::uint32_t length, void** output, std:
     return 0;
 }
 
-int LW_MemoryEncode(const void* input, std::uint32_t length, void** output, std::uint32_t* output_length,
-                    std::uint32_t, std::uint32_t) {
+int LW_MemoryEncode(const void* input, std::uint32_t length, void** output,
+                    std::uint32_t* output_length, std::uint32_t, std::uint32_t) {
     ++g_encode_calls;
     g_last_encode_length = length;
     if (*output_length != length) return 2;
@@ -83,11 +86,14 @@ void LW_Free(void* p) {
 }
 #endif
 
-__attribute__((visibility("default"))) void FakeLw_SetRefusals(int refusals) { g_refusals = refusals; }
+__attribute__((visibility("default"))) void FakeLw_SetRefusals(int refusals) {
+    g_refusals = refusals;
+}
 
-__attribute__((visibility("default"))) void FakeLw_Counters(int* decode_calls, int* encode_calls, int* free_calls,
-                                                           std::uint32_t* last_encode_length,
-                                                           std::uint32_t* last_decode_preset) {
+__attribute__((visibility("default"))) void FakeLw_Counters(int* decode_calls, int* encode_calls,
+                                                            int* free_calls,
+                                                            std::uint32_t* last_encode_length,
+                                                            std::uint32_t* last_decode_preset) {
     *decode_calls = g_decode_calls;
     *encode_calls = g_encode_calls;
     *free_calls = g_free_calls;
