@@ -32,12 +32,15 @@ constexpr int kMaxScanDepth = 64;
 bool IsArchiveName(const std::string& name) {
     if (name.size() < 4) return false;
     std::string tail = name.substr(name.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    });
     return tail == ".bin" || tail == ".kx4";
 }
 
-bool IsSeparator(char c) { return c == '/' || c == static_cast<char>(fs::path::preferred_separator); }
+bool IsSeparator(char c) {
+    return c == '/' || c == static_cast<char>(fs::path::preferred_separator);
+}
 
 std::string WithoutTrailingSeparators(std::string text) {
     while (text.size() > 1 && IsSeparator(text.back())) text.pop_back();
@@ -74,7 +77,8 @@ std::vector<Entry> ListDirectory(const fs::path& dir) {
 QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const fs::path& path) {
     auto* item = new QTreeWidgetItem(parent, QStringList{PathToQt(path.filename())});
     const std::string& native = path.native();
-    item->setData(0, Qt::UserRole, QByteArray(native.data(), static_cast<qsizetype>(native.size())));
+    item->setData(0, Qt::UserRole,
+                  QByteArray(native.data(), static_cast<qsizetype>(native.size())));
     parent->setExpanded(true);
     return item;
 }

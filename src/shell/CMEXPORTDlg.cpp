@@ -20,7 +20,8 @@ constexpr int kMaxDigits = 10;
 QLineEdit* DigitField(QWidget* parent, const char* name) {
     auto* field = new QLineEdit(QStringLiteral("1"), parent);
     field->setObjectName(QString::fromLatin1(name));
-    field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
+    field->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
     field->setMaxLength(kMaxDigits);
     field->setFixedWidth(64);
     return field;
@@ -65,7 +66,8 @@ CMEXPORTDlg::CMEXPORTDlg(ShellContext& ctx, QWidget* parent)
     range->addWidget(last_);
     range->addStretch();
 
-    auto* naming = new QHBoxLayout;  // shown for completeness; every file follows the batch naming rule
+    auto* naming =
+        new QHBoxLayout;  // shown for completeness; every file follows the batch naming rule
     naming->addWidget(DisabledLabel(QStringLiteral("命名规则（此处两格可为空）："), this));
     naming->addWidget(DisabledField(this));
     naming->addWidget(DisabledLabel(QStringLiteral("序号"), this));
@@ -86,13 +88,15 @@ CMEXPORTDlg::CMEXPORTDlg(ShellContext& ctx, QWidget* parent)
 }
 
 void CMEXPORTDlg::BrowseFolder() {
-    std::optional<QString> chosen = ctx_.dialogs.Folder(this, QStringLiteral("导出的图片保存在此目录"));
+    std::optional<QString> chosen =
+        ctx_.dialogs.Folder(this, QStringLiteral("导出的图片保存在此目录"));
     folder_->setText(chosen.value_or(QString()));
 }
 
 void CMEXPORTDlg::accept() {
-    std::string message = CheckExportParameters(ctx_.batch, ToUtf8(first_->text()), ToUtf8(last_->text()),
-                                                PathFromQt(folder_->text()).native());
+    std::string message =
+        CheckExportParameters(ctx_.batch, ToUtf8(first_->text()), ToUtf8(last_->text()),
+                              PathFromQt(folder_->text()).native());
     if (!message.empty()) {
         ctx_.dialogs.Message(this, ToQt(message), ToQt(kDefaultCaption));
         return;

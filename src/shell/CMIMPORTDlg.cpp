@@ -17,15 +17,17 @@ CMIMPORTDlg::CMIMPORTDlg(ShellContext& ctx, QWidget* parent)
     ctx_.session.state.busy = true;
 
     auto* rule_title = new QLabel(QStringLiteral("导入图片规则："), this);
-    auto* rule = new QLabel(QStringLiteral(
-        "文件夹中的图片命名，前5个数是数据块的序号，加上“_”后的后面5个数为帧数，如00100_00001.bmp"), this);
+    auto* rule = new QLabel(QStringLiteral("文件夹中的图片命名，前5个数是数据块的序号，加上“_"
+                                           "”后的后面5个数为帧数，如00100_00001.bmp"),
+                            this);
     auto* folder_label = new QLabel(QStringLiteral("图片路径："), this);
     folder_ = new QLineEdit(this);
     folder_->setObjectName(QStringLiteral("folder"));
     auto* browse = new QPushButton(QStringLiteral("浏览文件夹"), this);
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     auto* cancel = new QPushButton(QStringLiteral("取消"), this);
-    auto* note = new QLabel(QStringLiteral("注意：本功能会在点击确定按钮后立即执行修改，请注意备份。"), this);
+    auto* note = new QLabel(
+        QStringLiteral("注意：本功能会在点击确定按钮后立即执行修改，请注意备份。"), this);
     ok->setDefault(true);
     connect(browse, &QPushButton::clicked, this, &CMIMPORTDlg::BrowseFolder);
     connect(ok, &QPushButton::clicked, this, &CMIMPORTDlg::accept);
@@ -47,7 +49,8 @@ CMIMPORTDlg::CMIMPORTDlg(ShellContext& ctx, QWidget* parent)
 }
 
 void CMIMPORTDlg::BrowseFolder() {
-    std::optional<QString> chosen = ctx_.dialogs.Folder(this, QStringLiteral("将要导入的图片的存放目录"));
+    std::optional<QString> chosen =
+        ctx_.dialogs.Folder(this, QStringLiteral("将要导入的图片的存放目录"));
     folder_->setText(chosen.value_or(QString()));
 }
 

@@ -166,7 +166,8 @@ void CMainFrame::HandleMessage(PrivateMessage message) {
 
 void CMainFrame::RefreshCommandStates() {
     const ShellFlags flags = ctx_.Flags();
-    for (auto& [id, action] : actions_) action->setEnabled(CommandEnabled(id, ctx_.session.state, flags));
+    for (auto& [id, action] : actions_)
+        action->setEnabled(CommandEnabled(id, ctx_.session.state, flags));
     QString size_text = ToQt(ctx_.session.display.size_text);
     if (size_pane_->text() != size_text) size_pane_->setText(size_text);
     if (close_after_batch_ && !ctx_.batch_active) {

@@ -54,7 +54,8 @@ void CPROGRESSDlg::Open(BatchMode mode) {
     abort_->setEnabled(false);
     start_->setEnabled(true);
     show();
-    QRect area = parentWidget() ? parentWidget()->window()->frameGeometry() : screen()->availableGeometry();
+    QRect area =
+        parentWidget() ? parentWidget()->window()->frameGeometry() : screen()->availableGeometry();
     move(area.center() - rect().center());
 }
 
@@ -66,7 +67,8 @@ void CPROGRESSDlg::Start() {
     worker_ = std::thread([this] {
         BatchWorker(ctx_.session, ctx_.batch, *this);
         worker_done_ = true;
-        QMetaObject::invokeMethod(this, [this] { OnWorkerFinished(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { OnWorkerFinished(); }, Qt::QueuedConnection);
     });
 }
 

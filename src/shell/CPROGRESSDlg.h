@@ -26,8 +26,8 @@ public:
 
     // Records the mode, clears the abort request, computes the block range, shows the dialog.
     void Open(BatchMode mode);
-    void Start();                 // "开始"
-    void reject() override;       // "中止", Escape: sets the abort request, nothing else
+    void Start();            // "开始"
+    void reject() override;  // "中止", Escape: sets the abort request, nothing else
     bool WorkerStarted() const { return worker_.joinable(); }
 
     // BatchProgress: called by the worker through the user-interface thread.

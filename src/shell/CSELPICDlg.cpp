@@ -21,7 +21,8 @@ CSELPICDlg::CSELPICDlg(QWidget* parent) : QDialog(parent) {
     field_ = new QLineEdit(QStringLiteral("1"), this);
     field_->setObjectName(QStringLiteral("number"));
     field_->setAlignment(Qt::AlignCenter);
-    field_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field_));
+    field_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field_));
     field_->selectAll();
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     auto* cancel = new QPushButton(QStringLiteral("取消"), this);

@@ -15,8 +15,8 @@ namespace tavrel::shell {
 
 CTavrelApp::CTavrelApp(std::filesystem::path program_dir, DialogProvider* dialogs) {
     session_.program_dir = std::move(program_dir);
-    ctx_ = std::make_unique<ShellContext>(
-        ShellContext{session_, batch_, dialogs ? *dialogs : static_cast<DialogProvider&>(real_dialogs_)});
+    ctx_ = std::make_unique<ShellContext>(ShellContext{
+        session_, batch_, dialogs ? *dialogs : static_cast<DialogProvider&>(real_dialogs_)});
 }
 
 CTavrelApp::~CTavrelApp() { frame_.reset(); }

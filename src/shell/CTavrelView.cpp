@@ -31,7 +31,8 @@ int CommandOfMessage(PrivateMessage message) {
 
 }  // namespace
 
-CTavrelView::CTavrelView(ShellContext& ctx, QWidget* parent) : QAbstractScrollArea(parent), ctx_(ctx) {
+CTavrelView::CTavrelView(ShellContext& ctx, QWidget* parent)
+    : QAbstractScrollArea(parent), ctx_(ctx) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Window);
     viewport()->setAutoFillBackground(true);
@@ -80,7 +81,8 @@ void CTavrelView::BuildContextMenu() {
 void CTavrelView::RefreshContextMenu() {
     for (QAction* action : popup_->actions()) {
         if (action->isSeparator()) continue;
-        action->setEnabled(CommandEnabled(action->data().toInt(), ctx_.session.state, ctx_.Flags()));
+        action->setEnabled(
+            CommandEnabled(action->data().toInt(), ctx_.session.state, ctx_.Flags()));
     }
 }
 
@@ -104,32 +106,71 @@ void CTavrelView::OnCommand(int id) {
 void CTavrelView::Execute(int id) {
     Session& s = ctx_.session;
     switch (id) {
-        case kCmdNextBlock: NextBlock(s); break;
-        case kCmdPrevBlock: PrevBlock(s); break;
-        case kCmdFirstBlock: FirstBlock(s); break;
-        case kCmdLastBlock: LastBlock(s); break;
-        case kCmdGoToBlock: GoToBlock(s); break;
-        case kCmdNextFrame: NextFrame(s); break;
-        case kCmdPrevFrame: PrevFrame(s); break;
-        case kCmdGoToFrame: GoToFrame(s); break;
-        case kCmdImport: ImportPicture(s); break;
-        case kCmdExport: ExportPicture(s); break;
-        case kCmdSave: SaveArchive(s); break;
-        case kCmdRestore: RestoreArchive(s); break;
-        case kCmdBatchImport: RunBatchImportCommand(); break;
-        case kCmdBatchExport: RunBatchExportCommand(); break;
-        case kCmdForceImport: ForcePortraitImport(s); break;
-        default: break;
+        case kCmdNextBlock:
+            NextBlock(s);
+            break;
+        case kCmdPrevBlock:
+            PrevBlock(s);
+            break;
+        case kCmdFirstBlock:
+            FirstBlock(s);
+            break;
+        case kCmdLastBlock:
+            LastBlock(s);
+            break;
+        case kCmdGoToBlock:
+            GoToBlock(s);
+            break;
+        case kCmdNextFrame:
+            NextFrame(s);
+            break;
+        case kCmdPrevFrame:
+            PrevFrame(s);
+            break;
+        case kCmdGoToFrame:
+            GoToFrame(s);
+            break;
+        case kCmdImport:
+            ImportPicture(s);
+            break;
+        case kCmdExport:
+            ExportPicture(s);
+            break;
+        case kCmdSave:
+            SaveArchive(s);
+            break;
+        case kCmdRestore:
+            RestoreArchive(s);
+            break;
+        case kCmdBatchImport:
+            RunBatchImportCommand();
+            break;
+        case kCmdBatchExport:
+            RunBatchExportCommand();
+            break;
+        case kCmdForceImport:
+            ForcePortraitImport(s);
+            break;
+        default:
+            break;
     }
 }
 
 void CTavrelView::HandleMessage(PrivateMessage message) {
     Session& s = ctx_.session;
     switch (message) {
-        case kMsgOpenSelectedArchive: OpenSelectedArchive(s); break;
-        case kMsgCloseSelectedArchive: CloseSelectedArchive(s); break;
-        case kMsgShowCurrentFrame: ShowCurrentFrame(s); break;
-        case kMsgLoadBlock: LoadBlock(s); break;
+        case kMsgOpenSelectedArchive:
+            OpenSelectedArchive(s);
+            break;
+        case kMsgCloseSelectedArchive:
+            CloseSelectedArchive(s);
+            break;
+        case kMsgShowCurrentFrame:
+            ShowCurrentFrame(s);
+            break;
+        case kMsgLoadBlock:
+            LoadBlock(s);
+            break;
         default:
             if (int id = CommandOfMessage(message)) Execute(id);
             break;
@@ -210,7 +251,8 @@ const QImage* CTavrelView::FrameImage() {
     const std::size_t needed = static_cast<std::size_t>(std::max(0, bitmap.width)) *
                                static_cast<std::size_t>(std::max(0, bitmap.height)) * 4;
     if (bitmap.width <= 0 || bitmap.height <= 0 || bitmap.pixels.size() < needed) return nullptr;
-    if (frame_cache_dirty_ || frame_cache_.width() != bitmap.width || frame_cache_.height() != bitmap.height) {
+    if (frame_cache_dirty_ || frame_cache_.width() != bitmap.width ||
+        frame_cache_.height() != bitmap.height) {
         frame_cache_ = QImage(bitmap.width, bitmap.height, QImage::Format_RGB32);
         for (int y = 0; y < bitmap.height; ++y) {
             auto* dst = reinterpret_cast<quint32*>(frame_cache_.scanLine(y));

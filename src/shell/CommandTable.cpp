@@ -12,7 +12,8 @@ constexpr std::array kCommands = {
     CommandSpec{kCmdExit, "退出(&X)", "", "退出应用程序"},
     CommandSpec{kCmdImport, "导入(&I)\tCtrl+I", "I", "导入用于修改的图片"},
     CommandSpec{kCmdExport, "导出(&E)\tCtrl+E", "E", "导出当前浏览的图片"},
-    CommandSpec{kCmdSave, "保存(&S)\tCtrl+S", "S", "保存修改到资源文件，只有执行本命令文件才会被真正的修改！"},
+    CommandSpec{kCmdSave, "保存(&S)\tCtrl+S", "S",
+                "保存修改到资源文件，只有执行本命令文件才会被真正的修改！"},
     CommandSpec{kCmdRestore, "还原(&R)\tCtrl+R", "R", "撤消选中资源文件的所有修改"},
     CommandSpec{kCmdPrevBlock, "上一个数据块(&Z)\tCtrl+Z", "Z", "浏览上一个数据块"},
     CommandSpec{kCmdNextBlock, "下一个数据块(&X)\tCtrl+X", "X", "浏览下一个数据块"},
@@ -28,12 +29,15 @@ constexpr std::array kCommands = {
     CommandSpec{kCmdForceImport, "强制导入", "", "在目前位置强制导入头像"},
 };
 
-constexpr LayoutEntry kFileMenu[] = {{kCmdOpen}, {kSeparator}, {kCmdChangeGameDir}, {kSeparator}, {kCmdExit}};
+constexpr LayoutEntry kFileMenu[] = {
+    {kCmdOpen}, {kSeparator}, {kCmdChangeGameDir}, {kSeparator}, {kCmdExit}};
 
-#define TAVREL_BROWSE_ITEMS                                                                          \
-    {kCmdImport}, {kCmdExport}, {kCmdSave}, {kCmdRestore}, {kSeparator}, {kCmdPrevBlock},            \
-        {kCmdNextBlock}, {kCmdFirstBlock}, {kCmdLastBlock}, {kCmdGoToBlock}, {kCmdPrevFrame},        \
-        {kCmdNextFrame}, {kCmdGoToFrame}
+#define TAVREL_BROWSE_ITEMS                                                                   \
+    {kCmdImport}, {kCmdExport}, {kCmdSave}, {kCmdRestore}, {kSeparator}, {kCmdPrevBlock},     \
+        {kCmdNextBlock}, {kCmdFirstBlock}, {kCmdLastBlock}, {kCmdGoToBlock}, {kCmdPrevFrame}, \
+        {kCmdNextFrame}, {                                                                    \
+        kCmdGoToFrame                                                                         \
+    }
 
 constexpr LayoutEntry kBrowseMenu[] = {TAVREL_BROWSE_ITEMS};
 constexpr LayoutEntry kPopupMenu[] = {TAVREL_BROWSE_ITEMS, {kSeparator}, {kCmdForceImport}};
@@ -50,9 +54,9 @@ constexpr std::array kMainMenu = {
 };
 
 constexpr LayoutEntry kToolbar[] = {
-    {kCmdOpen},      {kSeparator},     {kCmdPrevBlock}, {kCmdNextBlock}, {kCmdFirstBlock},
-    {kCmdLastBlock}, {kSeparator},     {kCmdPrevFrame}, {kCmdNextFrame}, {kSeparator},
-    {kCmdImport},    {kCmdExport},     {kSeparator},    {kCmdSave},      {kCmdRestore},
+    {kCmdOpen},      {kSeparator}, {kCmdPrevBlock}, {kCmdNextBlock}, {kCmdFirstBlock},
+    {kCmdLastBlock}, {kSeparator}, {kCmdPrevFrame}, {kCmdNextFrame}, {kSeparator},
+    {kCmdImport},    {kCmdExport}, {kSeparator},    {kCmdSave},      {kCmdRestore},
 };
 
 struct Forward {
@@ -74,7 +78,8 @@ constexpr Forward kForwards[] = {
 std::span<const CommandSpec> AllCommands() { return kCommands; }
 
 const CommandSpec* FindCommand(int id) {
-    auto it = std::find_if(kCommands.begin(), kCommands.end(), [id](const CommandSpec& c) { return c.id == id; });
+    auto it = std::find_if(kCommands.begin(), kCommands.end(),
+                           [id](const CommandSpec& c) { return c.id == id; });
     return it == kCommands.end() ? nullptr : &*it;
 }
 

@@ -31,13 +31,13 @@ std::span<const CommandSpec> AllCommands();
 const CommandSpec* FindCommand(int id);  // nullptr for an unknown id
 
 std::span<const MenuLayout> MainMenuLayout();  // 文件, 浏览, 批量, 帮助
-MenuLayout PopupMenuLayout();                   // 浏览 with 强制导入 at the bottom
-std::span<const LayoutEntry> ToolbarLayout();   // eleven buttons with their separators
+MenuLayout PopupMenuLayout();                  // 浏览 with 强制导入 at the bottom
+std::span<const LayoutEntry> ToolbarLayout();  // eleven buttons with their separators
 
 // Text pieces derived from the table.
-std::string_view MenuLabel(const CommandSpec& spec);       // menu_text before the tab
-std::string_view StatusPrompt(const CommandSpec& spec);    // prompt before any "\n"
-std::string_view PromptToolTip(const CommandSpec& spec);   // prompt after the "\n", or ""
+std::string_view MenuLabel(const CommandSpec& spec);      // menu_text before the tab
+std::string_view StatusPrompt(const CommandSpec& spec);   // prompt before any "\n"
+std::string_view PromptToolTip(const CommandSpec& spec);  // prompt after the "\n", or ""
 
 // The private message by which the tree pane forwards a command to the picture view;
 // 0 for the commands the tree pane runs itself or does not forward.

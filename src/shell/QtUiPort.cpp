@@ -34,7 +34,8 @@ void QtUiPort::InvalidateView() {
 
 void QtUiPort::SetScrollExtent(int width, int height) {
     RunOnUiThread([&] {
-        if (auto* view = qobject_cast<CTavrelView*>(view_)) view->SetScrollExtent(QSize(width, height));
+        if (auto* view = qobject_cast<CTavrelView*>(view_))
+            view->SetScrollExtent(QSize(width, height));
     });
 }
 
@@ -65,6 +66,8 @@ std::optional<std::filesystem::path> QtUiPort::BrowseFolder(const std::string& t
     return ToPath(chosen);
 }
 
-void QtUiPort::RunOnUiThread(const std::function<void()>& task) { RunOnUiThreadBlocking(view_, task); }
+void QtUiPort::RunOnUiThread(const std::function<void()>& task) {
+    RunOnUiThreadBlocking(view_, task);
+}
 
 }  // namespace tavrel::shell

@@ -12,15 +12,18 @@ void SendPrivateMessage(ShellContext& ctx, PrivateMessage message) {
     switch (message) {
         case kMsgOpenGameDir:
         case kMsgChangeGameDir:
-            if (ctx.tree) RunOnUiThreadBlocking(ctx.tree, [&] { ctx.tree->HandleMessage(message); });
+            if (ctx.tree)
+                RunOnUiThreadBlocking(ctx.tree, [&] { ctx.tree->HandleMessage(message); });
             return;
         case kMsgGamePathKnown:
-            if (ctx.frame) RunOnUiThreadBlocking(ctx.frame, [&] { ctx.frame->HandleMessage(message); });
+            if (ctx.frame)
+                RunOnUiThreadBlocking(ctx.frame, [&] { ctx.frame->HandleMessage(message); });
             return;
         case kMsgRefreshProgressText:
             return;  // goes to the progress dialog object itself, not through the registry
         default:
-            if (ctx.view) RunOnUiThreadBlocking(ctx.view, [&] { ctx.view->HandleMessage(message); });
+            if (ctx.view)
+                RunOnUiThreadBlocking(ctx.view, [&] { ctx.view->HandleMessage(message); });
             return;
     }
 }

@@ -11,7 +11,8 @@ QString PathToQt(const std::filesystem::path& path) {
 
 std::filesystem::path PathFromQt(const QString& text) {
     QByteArray bytes = QFile::encodeName(text);
-    return std::filesystem::path(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return std::filesystem::path(
+        std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace tavrel::shell

@@ -7,7 +7,9 @@
 // Conversions between the core's UTF-8 texts and paths and Qt's strings.
 namespace tavrel::shell {
 
-inline QString ToQt(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+inline QString ToQt(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 inline QString ToQt(const char* utf8) { return QString::fromUtf8(utf8); }
 inline std::string ToUtf8(const QString& text) { return text.toStdString(); }
 

@@ -20,7 +20,8 @@ void DrawPictureEmblem(QPainter& p, const QRectF& r) {
     p.drawRoundedRect(r, r.width() / 12.0, r.width() / 12.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 240, 190));
-    p.drawEllipse(QPointF(r.left() + r.width() * 0.7, r.top() + r.height() * 0.32), r.width() * 0.1, r.width() * 0.1);
+    p.drawEllipse(QPointF(r.left() + r.width() * 0.7, r.top() + r.height() * 0.32), r.width() * 0.1,
+                  r.width() * 0.1);
     QPainterPath hills;
     hills.moveTo(r.left() + r.width() * 0.06, r.bottom() - r.height() * 0.06);
     hills.lineTo(r.left() + r.width() * 0.35, r.top() + r.height() * 0.45);
@@ -82,8 +83,10 @@ QImage MakeStartPicture() {
     hint.setPixelSize(18);
     p.setFont(hint);
     p.setPen(QColor(210, 225, 245, 220));
-    p.drawText(QPointF(110, 340), QStringLiteral("文件 → 打开 (Ctrl+O)：选择游戏的 RES 目录，再在左侧选择数据包。"));
-    p.drawText(QPointF(110, 370), QStringLiteral("Ctrl+X / Ctrl+Z 切换数据块，Ctrl+V / Ctrl+C 切换帧。"));
+    p.drawText(QPointF(110, 340),
+               QStringLiteral("文件 → 打开 (Ctrl+O)：选择游戏的 RES 目录，再在左侧选择数据包。"));
+    p.drawText(QPointF(110, 370),
+               QStringLiteral("Ctrl+X / Ctrl+Z 切换数据块，Ctrl+V / Ctrl+C 切换帧。"));
     return image;
 }
 

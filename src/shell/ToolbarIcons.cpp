@@ -87,25 +87,62 @@ void DrawRestore(QPainter& p) {
 
 void DrawCommand(QPainter& p, int id) {
     switch (id) {
-        case kCmdOpen: DrawFolder(p); break;
-        case kCmdPrevBlock: Chevron(p, 5, -1, kInk); Chevron(p, 11, -1, kInk); break;
-        case kCmdNextBlock: Chevron(p, 5, 1, kInk); Chevron(p, 11, 1, kInk); break;
-        case kCmdFirstBlock: DrawBar(p, 2, kInk); Chevron(p, 7, -1, kInk); Chevron(p, 12, -1, kInk); break;
-        case kCmdLastBlock: DrawBar(p, 12, kInk); Chevron(p, 4, 1, kInk); Chevron(p, 9, 1, kInk); break;
-        case kCmdPrevFrame: Chevron(p, 8, -1, kAccent); break;
-        case kCmdNextFrame: Chevron(p, 8, 1, kAccent); break;
-        case kCmdImport: DrawImport(p); break;
-        case kCmdExport: DrawExport(p); break;
-        case kCmdSave: DrawSave(p); break;
-        case kCmdRestore: DrawRestore(p); break;
-        default: break;
+        case kCmdOpen:
+            DrawFolder(p);
+            break;
+        case kCmdPrevBlock:
+            Chevron(p, 5, -1, kInk);
+            Chevron(p, 11, -1, kInk);
+            break;
+        case kCmdNextBlock:
+            Chevron(p, 5, 1, kInk);
+            Chevron(p, 11, 1, kInk);
+            break;
+        case kCmdFirstBlock:
+            DrawBar(p, 2, kInk);
+            Chevron(p, 7, -1, kInk);
+            Chevron(p, 12, -1, kInk);
+            break;
+        case kCmdLastBlock:
+            DrawBar(p, 12, kInk);
+            Chevron(p, 4, 1, kInk);
+            Chevron(p, 9, 1, kInk);
+            break;
+        case kCmdPrevFrame:
+            Chevron(p, 8, -1, kAccent);
+            break;
+        case kCmdNextFrame:
+            Chevron(p, 8, 1, kAccent);
+            break;
+        case kCmdImport:
+            DrawImport(p);
+            break;
+        case kCmdExport:
+            DrawExport(p);
+            break;
+        case kCmdSave:
+            DrawSave(p);
+            break;
+        case kCmdRestore:
+            DrawRestore(p);
+            break;
+        default:
+            break;
     }
 }
 
 bool HasButton(int id) {
     switch (id) {
-        case kCmdOpen: case kCmdPrevBlock: case kCmdNextBlock: case kCmdFirstBlock: case kCmdLastBlock:
-        case kCmdPrevFrame: case kCmdNextFrame: case kCmdImport: case kCmdExport: case kCmdSave:
+        case kCmdOpen:
+        case kCmdPrevBlock:
+        case kCmdNextBlock:
+        case kCmdFirstBlock:
+        case kCmdLastBlock:
+        case kCmdPrevFrame:
+        case kCmdNextFrame:
+        case kCmdImport:
+        case kCmdExport:
+        case kCmdSave:
         case kCmdRestore:
             return true;
         default:

@@ -12,7 +12,8 @@ public:
     static inline const QColor kSelectionBackground{160, 160, 240};
 
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 };
 
 }  // namespace tavrel::shell

@@ -16,7 +16,8 @@ void RunOnUiThreadBlocking(QObject* receiver, const std::function<void()>& task)
         task();
         return;
     }
-    QMetaObject::invokeMethod(receiver, [&task] { task(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        receiver, [&task] { task(); }, Qt::BlockingQueuedConnection);
 }
 
 }  // namespace tavrel::shell

@@ -2,7 +2,8 @@
 //
 //   tavrel [--program-dir DIR] [--open-archive PATH] [--screenshot FILE.png]
 //
-// --program-dir    where Tavrel.ini, temppacks/ and Plugins/ live (default: the executable's folder)
+// --program-dir    where Tavrel.ini, temppacks/ and Plugins/ live (default: the executable's
+// folder)
 // --open-archive   after start, Open the game directory of Tavrel.ini and select this archive
 // --screenshot     once the window shows the archive, save the main window as PNG and quit
 #include <QApplication>
@@ -19,9 +20,12 @@ int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    QCommandLineOption program_dir(QStringLiteral("program-dir"), "Folder of Tavrel.ini, temppacks/ and Plugins/.", "DIR");
-    QCommandLineOption open_archive(QStringLiteral("open-archive"), "Archive to open after start.", "PATH");
-    QCommandLineOption screenshot(QStringLiteral("screenshot"), "Save the main window to this PNG and quit.", "FILE");
+    QCommandLineOption program_dir(QStringLiteral("program-dir"),
+                                   "Folder of Tavrel.ini, temppacks/ and Plugins/.", "DIR");
+    QCommandLineOption open_archive(QStringLiteral("open-archive"), "Archive to open after start.",
+                                    "PATH");
+    QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                  "Save the main window to this PNG and quit.", "FILE");
     parser.addOptions({program_dir, open_archive, screenshot});
     parser.process(qt);
 

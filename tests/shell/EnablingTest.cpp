@@ -19,9 +19,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QList<int> kBlockCommands = {kCmdNextBlock, kCmdPrevBlock, kCmdFirstBlock, kCmdLastBlock,
+const QList<int> kBlockCommands = {kCmdNextBlock, kCmdPrevBlock,   kCmdFirstBlock, kCmdLastBlock,
                                    kCmdGoToBlock, kCmdBatchImport, kCmdBatchExport};
-const QList<int> kFrameCommands = {kCmdPrevFrame, kCmdNextFrame, kCmdGoToFrame, kCmdImport, kCmdExport};
+const QList<int> kFrameCommands = {kCmdPrevFrame, kCmdNextFrame, kCmdGoToFrame, kCmdImport,
+                                   kCmdExport};
 
 }  // namespace
 
@@ -55,8 +56,9 @@ private slots:
                          qPrintable(QString("%1: command %2").arg(stage).arg(id)));
             }
         };
-        expect(kBlockCommands + kFrameCommands + QList<int>{kCmdSave, kCmdRestore, kCmdChangeGameDir}, false,
-               "start");
+        expect(
+            kBlockCommands + kFrameCommands + QList<int>{kCmdSave, kCmdRestore, kCmdChangeGameDir},
+            false, "start");
         expect({kCmdOpen, kCmdAbout, kCmdExit}, true, "start");
 
         frame_->Action(kCmdOpen)->trigger();
@@ -75,7 +77,8 @@ private slots:
         QCOMPARE(frame_->SizePane()->text(), QString("非图片或工具尚未支持"));
 
         frame_->Tree()->setCurrentItem(frame_->Tree()->FindItem(game_ / "Other.bin"));
-        expect(kBlockCommands + kFrameCommands + QList<int>{kCmdSave, kCmdRestore}, false, "unrecognised");
+        expect(kBlockCommands + kFrameCommands + QList<int>{kCmdSave, kCmdRestore}, false,
+               "unrecognised");
         QCOMPARE(frame_->windowTitle(), QString("Tavrel:    无法识别"));
         QCOMPARE(frame_->SizePane()->text(), QString());
     }
@@ -108,7 +111,8 @@ private slots:
         state.frames_available = true;
         state.save_enabled = true;
         ShellFlags running{true, true};
-        for (int id : kBlockCommands + kFrameCommands + QList<int>{kCmdSave, kCmdOpen, kCmdChangeGameDir}) {
+        for (int id :
+             kBlockCommands + kFrameCommands + QList<int>{kCmdSave, kCmdOpen, kCmdChangeGameDir}) {
             QVERIFY(CommandEnabled(id, state, ShellFlags{true, false}));
             QVERIFY(!CommandEnabled(id, state, running));
         }

@@ -102,15 +102,28 @@ private slots:
         QCOMPARE(frame_->Action(kCmdChangeGameDir)->statusTip(), QString("重新设置您的游戏目录"));
         QCOMPARE(frame_->Action(kCmdAbout)->statusTip(), QString("显示程序信息、版本号和版权信息"));
         QCOMPARE(frame_->Action(kCmdAbout)->toolTip(), QString("关于"));
-        QCOMPARE(frame_->Action(kCmdBatchImport)->statusTip(), QString("将符合命名规则的多个图片一次性导入到资源包中"));
+        QCOMPARE(frame_->Action(kCmdBatchImport)->statusTip(),
+                 QString("将符合命名规则的多个图片一次性导入到资源包中"));
     }
 
     void toolbarHasElevenButtonsInOrder() {
         QToolBar* bar = frame_->ToolBar();
         QCOMPARE(bar->windowTitle(), QString("标准"));
-        const QList<int> expected = {kCmdOpen,      0, kCmdPrevBlock, kCmdNextBlock, kCmdFirstBlock,
-                                     kCmdLastBlock, 0, kCmdPrevFrame, kCmdNextFrame, 0,
-                                     kCmdImport,    kCmdExport, 0, kCmdSave, kCmdRestore};
+        const QList<int> expected = {kCmdOpen,
+                                     0,
+                                     kCmdPrevBlock,
+                                     kCmdNextBlock,
+                                     kCmdFirstBlock,
+                                     kCmdLastBlock,
+                                     0,
+                                     kCmdPrevFrame,
+                                     kCmdNextFrame,
+                                     0,
+                                     kCmdImport,
+                                     kCmdExport,
+                                     0,
+                                     kCmdSave,
+                                     kCmdRestore};
         QList<QAction*> actions = bar->actions();
         QCOMPARE(actions.size(), expected.size());
         for (int i = 0; i < actions.size(); ++i) {
@@ -156,7 +169,8 @@ private slots:
         QSignalSpy next(frame_->Action(kCmdNextFrame), &QAction::triggered);
         frame_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame_));
-        for (QWidget* pane : {static_cast<QWidget*>(frame_->Tree()), static_cast<QWidget*>(frame_->View())}) {
+        for (QWidget* pane :
+             {static_cast<QWidget*>(frame_->Tree()), static_cast<QWidget*>(frame_->View())}) {
             pane->setFocus();
             QTRY_COMPARE(frame_->ActivePane(), pane);
             QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
@@ -168,8 +182,9 @@ private slots:
 
     void noArchiveMeansNoBrowsingCommands() {
         frame_->RefreshCommandStates();
-        for (int id : {kCmdNextBlock, kCmdPrevBlock, kCmdFirstBlock, kCmdLastBlock, kCmdGoToBlock, kCmdImport,
-                       kCmdExport, kCmdSave, kCmdRestore, kCmdBatchImport, kCmdBatchExport, kCmdChangeGameDir}) {
+        for (int id : {kCmdNextBlock, kCmdPrevBlock, kCmdFirstBlock, kCmdLastBlock, kCmdGoToBlock,
+                       kCmdImport, kCmdExport, kCmdSave, kCmdRestore, kCmdBatchImport,
+                       kCmdBatchExport, kCmdChangeGameDir}) {
             QVERIFY2(!frame_->Action(id)->isEnabled(), qPrintable(QString::number(id)));
         }
         QVERIFY(frame_->Action(kCmdOpen)->isEnabled());

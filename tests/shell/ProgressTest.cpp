@@ -119,7 +119,8 @@ private slots:
         QStringList presets;
         dialogs_.execs.push_back([&](QDialog& d) {
             auto& dialog = static_cast<CMEXPORTDlg&>(d);
-            presets << dialog.FirstField()->text() << dialog.LastField()->text() << dialog.FolderField()->text();
+            presets << dialog.FirstField()->text() << dialog.LastField()->text()
+                    << dialog.FolderField()->text();
             dialog.FirstField()->clear();
             dialog.FolderField()->setText(test::Q(dir_->path() / "missing"));
             dialog.accept();
@@ -158,7 +159,7 @@ private slots:
 private:
     // Runs the export command with the given range into out_ and returns its progress dialog.
     CPROGRESSDlg* OpenExport(const QString& first, const QString& last) {
-        dialogs_.execs.push_back([=](QDialog& d) {
+        dialogs_.execs.push_back([this, first, last](QDialog& d) {
             auto& dialog = static_cast<CMEXPORTDlg&>(d);
             dialog.FirstField()->setText(first);
             dialog.LastField()->setText(last);

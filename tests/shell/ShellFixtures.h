@@ -59,12 +59,15 @@ private:
     }
 };
 
-inline QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+inline QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
 
 inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 inline void WriteText(const std::filesystem::path& path, const std::string& text) {
@@ -88,7 +91,8 @@ inline Bytes BlockWithoutFrames() { return BuildLink({Bytes{1, 2, 3, 4, 5, 6, 7,
 // A recognised archive of 24 blocks: block 2 has no frames, every other block two frames.
 inline Bytes RecognisedArchive() {
     std::vector<Bytes> blocks;
-    for (int b = 1; b <= 24; ++b) blocks.push_back(b == 2 ? BlockWithoutFrames() : BlockWithFrames(2));
+    for (int b = 1; b <= 24; ++b)
+        blocks.push_back(b == 2 ? BlockWithoutFrames() : BlockWithFrames(2));
     return BuildLink(blocks);
 }
 

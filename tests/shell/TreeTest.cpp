@@ -63,7 +63,7 @@ private slots:
         test::WriteFile(game_ / "data.bin.bak", {1});
         test::WriteFile(game_ / "notes.txt", {1});
         test::WriteFile(game_ / "x.bin" / "inner.bin", {1});  // a folder named like an archive
-        fs::create_directories(game_ / "y.bin");             // ... and an empty one
+        fs::create_directories(game_ / "y.bin");              // ... and an empty one
         fs::create_directories(game_ / "empty" / "still_empty");
         test::WriteFile(game_ / "other" / "readme.txt", {1});
         test::WriteSettings(program_, game_.string());
@@ -77,7 +77,9 @@ private slots:
             indent += "  ";
         }
         expected << indent + "Deep.kx4";
-        expected << "  x.bin" << "    inner.bin" << "  Data.BIN";
+        expected << "  x.bin"
+                 << "    inner.bin"
+                 << "  Data.BIN";
         QCOMPARE(Outline(tree_->RootItem()), expected);
         QVERIFY(AllExpanded(tree_->RootItem()));
         QVERIFY(dialogs_.folder_titles.isEmpty());  // the stored directory was used
