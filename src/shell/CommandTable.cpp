@@ -32,16 +32,26 @@ constexpr std::array kCommands = {
 constexpr LayoutEntry kFileMenu[] = {
     {kCmdOpen}, {kSeparator}, {kCmdChangeGameDir}, {kSeparator}, {kCmdExit}};
 
-#define TAVREL_BROWSE_ITEMS                                                                   \
-    {kCmdImport}, {kCmdExport}, {kCmdSave}, {kCmdRestore}, {kSeparator}, {kCmdPrevBlock},     \
-        {kCmdNextBlock}, {kCmdFirstBlock}, {kCmdLastBlock}, {kCmdGoToBlock}, {kCmdPrevFrame}, \
-        {kCmdNextFrame}, {                                                                    \
-        kCmdGoToFrame                                                                         \
-    }
+constexpr LayoutEntry kBrowseMenu[] = {
+    {kCmdImport},    {kCmdExport},    {kCmdSave},       {kCmdRestore},   {kSeparator},
+    {kCmdPrevBlock}, {kCmdNextBlock}, {kCmdFirstBlock}, {kCmdLastBlock}, {kCmdGoToBlock},
+    {kCmdPrevFrame}, {kCmdNextFrame}, {kCmdGoToFrame},
+};
 
-constexpr LayoutEntry kBrowseMenu[] = {TAVREL_BROWSE_ITEMS};
-constexpr LayoutEntry kPopupMenu[] = {TAVREL_BROWSE_ITEMS, {kSeparator}, {kCmdForceImport}};
-#undef TAVREL_BROWSE_ITEMS
+// The popup menu: the browse menu, then the forced import.
+constexpr LayoutEntry kPopupMenu[] = {
+    {kCmdImport},    {kCmdExport},    {kCmdSave},       {kCmdRestore},   {kSeparator},
+    {kCmdPrevBlock}, {kCmdNextBlock}, {kCmdFirstBlock}, {kCmdLastBlock}, {kCmdGoToBlock},
+    {kCmdPrevFrame}, {kCmdNextFrame}, {kCmdGoToFrame},  {kSeparator},    {kCmdForceImport},
+};
+
+constexpr bool PopupStartsWithBrowseMenu() {
+    for (std::size_t i = 0; i < std::size(kBrowseMenu); ++i) {
+        if (kPopupMenu[i].id != kBrowseMenu[i].id) return false;
+    }
+    return std::size(kPopupMenu) == std::size(kBrowseMenu) + 2;
+}
+static_assert(PopupStartsWithBrowseMenu());
 
 constexpr LayoutEntry kBatchMenu[] = {{kCmdBatchImport}, {kCmdBatchExport}};
 constexpr LayoutEntry kHelpMenu[] = {{kCmdAbout}};
