@@ -1,0 +1,85 @@
+// The picture view: start picture, the frame at the top left unscaled, scroll extents,
+// an empty view after an unrecognised file.
+#include <QScrollBar>
+#include <QtTest>
+
+#include "CLeftView.h"
+#include "CMainFrame.h"
+#include "CTavrelApp.h"
+#include "CTavrelView.h"
+#include "CommandIds.h"
+#include "ShellFixtures.h"
+#include "support/TestDir.h"
+
+using namespace tavrel;
+using namespace tavrel::shell;
+namespace fs = std::filesystem;
+
+class ViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<test::TestDir>();
+        program_ = dir_->path() / "program";
+        game_ = dir_->path() / "RES";
+        test::WriteFile(game_ / "Good.bin", test::RecognisedArchive());
+        test::WriteFile(game_ / "Other.bin", test::UnrecognisedArchive());
+        test::WriteSettings(program_, game_.string());
+        app_ = std::make_unique<CTavrelApp>(program_, &dialogs_);
+        QVERIFY(app_->InitInstance());
+        frame_ = app_->MainFrame();
+        view_ = frame_->View();
+    }
+    void cleanup() {
+        app_.reset();
+        dir_.reset();
+        dialogs_ = {};
+    }
+
+    void startPictureThenFrameAtTopLeft() {
+        QImage start = view_->viewport()->grab().toImage();
+        QCOMPARE(view_->ScrollExtent(), QSize(800, 600));
+        QVERIFY(start.pixelColor(5, 5) != view_->viewport()->palette().color(QPalette::Window));
+
+        frame_->Action(kCmdOpen)->trigger();
+        frame_->Tree()->setCurrentItem(frame_->Tree()->FindItem(game_ / "Good.bin"));
+        QCOMPARE(view_->ScrollExtent(), QSize(4, 4));
+        QCOMPARE(view_->horizontalScrollBar()->maximum(), 0);
+
+        QImage shown = view_->viewport()->grab().toImage();
+        const QColor background = view_->viewport()->palette().color(QPalette::Window);
+        QCOMPARE(shown.pixelColor(0, 0), QColor(40, 40, 40));  // first frame: flat grey 40
+        QCOMPARE(shown.pixelColor(3, 3), QColor(40, 40, 40));
+        QCOMPARE(shown.pixelColor(4, 4), background);  // unscaled, not centred
+
+        frame_->Action(kCmdNextBlock)->trigger();  // no frames: empty view, extent kept
+        QCOMPARE(view_->ScrollExtent(), QSize(4, 4));
+        QCOMPARE(view_->viewport()->grab().toImage().pixelColor(0, 0), background);
+
+        frame_->Action(kCmdPrevBlock)->trigger();
+        frame_->Tree()->setCurrentItem(frame_->Tree()->FindItem(game_ / "Other.bin"));
+        QCOMPARE(view_->viewport()->grab().toImage().pixelColor(0, 0), background);
+    }
+
+    void largeExtentScrolls() {
+        view_->resize(300, 200);
+        view_->SetScrollExtent(QSize(1024, 1024));
+        QVERIFY(view_->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(view_->verticalScrollBar()->maximum() > 0);
+        view_->SetScrollExtent(QSize(64, 64));
+        QCOMPARE(view_->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(view_->verticalScrollBar()->maximum(), 0);
+    }
+
+private:
+    test::ScriptedDialogs dialogs_;
+    std::unique_ptr<test::TestDir> dir_;
+    fs::path program_;
+    fs::path game_;
+    std::unique_ptr<CTavrelApp> app_;
+    CMainFrame* frame_ = nullptr;
+    CTavrelView* view_ = nullptr;
+};
+
+QTEST_MAIN(ViewTest)
+#include "ViewTest.moc"
