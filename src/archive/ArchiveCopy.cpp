@@ -10,8 +10,8 @@
 
 namespace tavrel {
 
-ArchiveCopier::ArchiveCopier(std::uint64_t largest_block)
-    : buffer_size_(std::clamp<std::uint64_t>(largest_block, 4096, kCopyChunk)) {}
+ArchiveCopier::ArchiveCopier(std::uint64_t largest_block, bool kernel_copy)
+    : buffer_size_(std::clamp<std::uint64_t>(largest_block, 4096, kCopyChunk)), kernel_copy_(kernel_copy) {}
 
 bool ArchiveCopier::Copy(int in, std::uint64_t offset, std::uint64_t length, int out) {
     ended_early_ = false;

@@ -15,7 +15,8 @@ inline constexpr std::uint64_t kCopyChunk = 4u << 20;
 
 class ArchiveCopier {
 public:
-    explicit ArchiveCopier(std::uint64_t largest_block);
+    // `kernel_copy` false: always through the buffer.
+    explicit ArchiveCopier(std::uint64_t largest_block, bool kernel_copy = true);
 
     // Copies exactly `length` bytes of `in` from `offset` to the current position of `out`.
     // False on a read or write error, or when `in` ends before `length` bytes.
@@ -30,7 +31,7 @@ private:
 
     std::uint64_t buffer_size_;
     Bytes buffer_;  // allocated on first use
-    bool kernel_copy_ = true;
+    bool kernel_copy_;
     bool ended_early_ = false;
     int error_ = 0;
 };
