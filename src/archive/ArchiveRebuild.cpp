@@ -110,6 +110,7 @@ private:
         if (::stat(archive_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Fail("数据包路径错误!");
         FileDescriptor in(::open(archive_.c_str(), O_RDONLY | O_CLOEXEC));
         if (!in.valid()) return Fail(ErrnoMessage("cannot open", archive_));
+        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
         auto table = ReadOldTable(in.get(), static_cast<std::uint64_t>(st.st_size), archive_, error_);
         if (!table) return false;
         if (!CreateNewFile(st.st_mode)) return false;

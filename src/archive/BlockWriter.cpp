@@ -1,5 +1,6 @@
 #include "archive/BlockWriter.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "DurableFile.h"
@@ -90,6 +91,15 @@ bool AppendNode(const ResourceNode& node, Bytes& out, LwCodec* codec) {
     return AppendContainer(node, plain, codec, AppendNode) && AppendEncoded(plain, true, out, codec);
 }
 
+// Bytes the node takes before encoding: room reserved up front so the output buffer is not
+// copied again and again while it grows.
+std::uint64_t PlainSize(const ResourceNode& node) {
+    if (!node.IsContainer()) return node.size;
+    std::uint64_t total = node.header_size;
+    for (const auto& child : node.children) total += PlainSize(child);
+    return total;
+}
+
 bool Install(ResourceNode& node, Bytes bytes) {
     if (bytes.size() > kMaxLength) return false;
     node.size = static_cast<std::uint32_t>(bytes.size());
@@ -111,6 +121,7 @@ bool SerializeNode(ResourceNode& node, LwCodec* codec) {
         for (auto& child : node.children) {
             if (!SerializeNode(child, codec)) return false;
         }
+        plain.reserve(static_cast<std::size_t>(std::min(PlainSize(node), kMaxLength)));
         if (!AppendContainer(node, plain, codec, AppendSerializedChild)) return false;
     } else {
         if (!node.was_compressed) {
@@ -126,6 +137,7 @@ bool SerializeNode(ResourceNode& node, LwCodec* codec) {
 
 std::optional<Bytes> SerializeToBytes(const ResourceNode& node, LwCodec* codec) {
     Bytes out;
+    out.reserve(static_cast<std::size_t>(std::min(PlainSize(node), kMaxLength)));
     if (!AppendNode(node, out, codec) || out.size() > kMaxLength) return std::nullopt;
     return out;
 }
