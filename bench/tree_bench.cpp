@@ -40,7 +40,8 @@ const Bytes& LargeBlock() {
         for (int p = 0; p < 64; ++p) {
             std::vector<Bytes> textures;
             for (int t = 0; t < 16; ++t) {
-                textures.push_back(BuildTextureEntry(9, 8, 8, 8, Bytes(65536, static_cast<std::uint8_t>(p + t))));
+                textures.push_back(
+                    BuildTextureEntry(9, 8, 8, 8, Bytes(65536, static_cast<std::uint8_t>(p + t))));
             }
             packs.push_back(BuildGt1g(textures));
         }
@@ -55,7 +56,8 @@ void BM_ParseSerialize(benchmark::State& state) {
         BlockTree tree;
         ParseBlock(tree, block, nullptr);
         auto out = SerializeToBytes(tree.root, nullptr);
-        if (!out || out->size() != block.size() || tree.frames.size() != 1024) state.SkipWithError("bad round trip");
+        if (!out || out->size() != block.size() || tree.frames.size() != 1024)
+            state.SkipWithError("bad round trip");
         benchmark::DoNotOptimize(out->data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * block.size()));
@@ -103,7 +105,8 @@ struct BenchArchive {
         StoreU32(head.data(), kMagicLink);
         StoreU32(head.data() + 4, blocks);
         for (std::uint32_t i = 0; i < blocks; ++i) {
-            StoreU32(head.data() + 32 + 8 * i, static_cast<std::uint32_t>(header + i * (block_size + 4)));
+            StoreU32(head.data() + 32 + 8 * i,
+                     static_cast<std::uint32_t>(header + i * (block_size + 4)));
             StoreU32(head.data() + 36 + 8 * i, static_cast<std::uint32_t>(block_size));
         }
         std::FILE* f = std::fopen(archive.c_str(), "wb");
@@ -177,7 +180,8 @@ void BM_RebuildPeerReadWriteLoop(benchmark::State& state) {
         const int out = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ssize_t n;
         while ((n = ::read(in, buffer.data(), buffer.size())) > 0) {
-            if (::write(out, buffer.data(), static_cast<std::size_t>(n)) != n) state.SkipWithError("write failed");
+            if (::write(out, buffer.data(), static_cast<std::size_t>(n)) != n)
+                state.SkipWithError("write failed");
         }
         ::fsync(out);
         ::close(in);
@@ -224,8 +228,10 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nratios of real time (lower is better):\n");
     reporter.PrintRatio("rebuild / cp + fsync", "BM_RebuildArchive", "BM_RebuildPeerCp");
-    reporter.PrintRatio("rebuild / read-write loop + fsync", "BM_RebuildArchive", "BM_RebuildPeerReadWriteLoop");
-    reporter.PrintRatio("parse+serialize / two memcpy", "BM_ParseSerialize", "BM_ParseSerializePeerMemcpy");
+    reporter.PrintRatio("rebuild / read-write loop + fsync", "BM_RebuildArchive",
+                        "BM_RebuildPeerReadWriteLoop");
+    reporter.PrintRatio("parse+serialize / two memcpy", "BM_ParseSerialize",
+                        "BM_ParseSerializePeerMemcpy");
     benchmark::Shutdown();
     return 0;
 }

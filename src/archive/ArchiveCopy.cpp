@@ -11,7 +11,8 @@
 namespace tavrel {
 
 ArchiveCopier::ArchiveCopier(std::uint64_t largest_block, bool kernel_copy)
-    : buffer_size_(std::clamp<std::uint64_t>(largest_block, 4096, kCopyChunk)), kernel_copy_(kernel_copy) {}
+    : buffer_size_(std::clamp<std::uint64_t>(largest_block, 4096, kCopyChunk)),
+      kernel_copy_(kernel_copy) {}
 
 bool ArchiveCopier::Copy(int in, std::uint64_t offset, std::uint64_t length, int out) {
     ended_early_ = false;
@@ -25,7 +26,8 @@ bool ArchiveCopier::Copy(int in, std::uint64_t offset, std::uint64_t length, int
 bool ArchiveCopier::CopyInKernel(int in, std::uint64_t& offset, std::uint64_t& length, int out) {
     while (length > 0) {
         loff_t in_offset = static_cast<loff_t>(offset);
-        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30));
+        const std::size_t step =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30));
         const ssize_t n = ::copy_file_range(in, &in_offset, out, nullptr, step, 0);
         if (n > 0) {
             offset += static_cast<std::uint64_t>(n);
@@ -37,7 +39,8 @@ bool ArchiveCopier::CopyInKernel(int in, std::uint64_t& offset, std::uint64_t& l
             return false;
         }
         if (errno == EINTR) continue;
-        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) {
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+            errno == EBADF) {
             kernel_copy_ = false;
             return true;
         }
@@ -50,8 +53,9 @@ bool ArchiveCopier::CopyInKernel(int in, std::uint64_t& offset, std::uint64_t& l
 bool ArchiveCopier::CopyThroughBuffer(int in, std::uint64_t offset, std::uint64_t length, int out) {
     if (buffer_.empty()) buffer_.resize(static_cast<std::size_t>(buffer_size_));
     while (length > 0) {
-        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer_.size()));
-        if (!PreadAll(in, buffer_.data(), step, offset)) {
+        const std::size_t step =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer_.size()));
+        if (!ReadExactAt(in, buffer_.data(), step, offset)) {
             if (errno == ENODATA) ended_early_ = true;
             error_ = errno;
             return false;
@@ -66,9 +70,10 @@ bool ArchiveCopier::CopyThroughBuffer(int in, std::uint64_t offset, std::uint64_
     return true;
 }
 
-std::string ArchiveCopier::Message(const std::string& what, const std::filesystem::path& path) const {
-    const std::string reason = ended_early_ ? "the file ends before the bytes its table names"
-                                            : std::strerror(error_);
+std::string ArchiveCopier::Message(const std::string& what,
+                                   const std::filesystem::path& path) const {
+    const std::string reason =
+        ended_early_ ? "the file ends before the bytes its table names" : std::strerror(error_);
     return what + " " + path.string() + ": " + reason;
 }
 

@@ -36,7 +36,7 @@ std::string BlockText(std::size_t i) { return "block " + std::to_string(i + 1); 
 std::optional<OldTable> ReadOldTable(int fd, std::uint64_t file_length, const fs::path& path,
                                      std::string& error) {
     std::uint8_t head[24];
-    if (file_length < 32 || !PreadAll(fd, head, sizeof head, 0) || LoadU32(head) != kMagicLink) {
+    if (file_length < 32 || !ReadExactAt(fd, head, sizeof head, 0) || LoadU32(head) != kMagicLink) {
         error = "not a LINK archive: " + path.string();
         return std::nullopt;
     }
@@ -48,7 +48,7 @@ std::optional<OldTable> ReadOldTable(int fd, std::uint64_t file_length, const fs
         return std::nullopt;
     }
     Bytes raw(8 * n);
-    if (!PreadAll(fd, raw.data(), raw.size(), table.table_offset)) {
+    if (!ReadExactAt(fd, raw.data(), raw.size(), table.table_offset)) {
         error = ErrnoMessage("cannot read the entry table of", path);
         return std::nullopt;
     }
@@ -69,8 +69,9 @@ std::optional<OldTable> ReadOldTable(int fd, std::uint64_t file_length, const fs
     // The bytes behind block 1 follow every block; missing ones (a file that ends right
     // there) are written as zero.
     const std::uint64_t tflag_at = std::uint64_t{table.offsets[0]} + table.sizes[0];
-    const std::size_t tflag_length = static_cast<std::size_t>(std::min<std::uint64_t>(4, file_length - tflag_at));
-    if (!PreadAll(fd, table.tflag, tflag_length, tflag_at)) {
+    const std::size_t tflag_length =
+        static_cast<std::size_t>(std::min<std::uint64_t>(4, file_length - tflag_at));
+    if (!ReadExactAt(fd, table.tflag, tflag_length, tflag_at)) {
         error = ErrnoMessage("cannot read", path);
         return std::nullopt;
     }
@@ -107,11 +108,13 @@ private:
 
     bool Build(const std::function<void(std::uint32_t, std::uint32_t)>& progress) {
         struct stat st {};
-        if (::stat(archive_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Fail("数据包路径错误!");
+        if (::stat(archive_.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return Fail("数据包路径错误!");
         FileDescriptor in(::open(archive_.c_str(), O_RDONLY | O_CLOEXEC));
         if (!in.valid()) return Fail(ErrnoMessage("cannot open", archive_));
         ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-        auto table = ReadOldTable(in.get(), static_cast<std::uint64_t>(st.st_size), archive_, error_);
+        auto table =
+            ReadOldTable(in.get(), static_cast<std::uint64_t>(st.st_size), archive_, error_);
         if (!table) return false;
         if (!CreateNewFile(st.st_mode)) return false;
         ArchiveCopier copier(LargestBlock(*table));
@@ -127,11 +130,12 @@ private:
             if (position + size > kMaxOffset) return Fail("the rebuilt archive would exceed 4 GiB");
             StoreU32(new_table.data() + 8 * i, static_cast<std::uint32_t>(position));
             StoreU32(new_table.data() + 8 * i + 4, static_cast<std::uint32_t>(size));
-            if (!WriteAll(out_.get(), table->tflag, 4)) return Fail(ErrnoMessage("cannot write", new_path_));
+            if (!WriteAll(out_.get(), table->tflag, 4))
+                return Fail(ErrnoMessage("cannot write", new_path_));
             position += size + 4;
             if (progress) progress(i + 1, count);
         }
-        if (!PwriteAll(out_.get(), new_table.data(), new_table.size(), table->table_offset)) {
+        if (!WriteAllAt(out_.get(), new_table.data(), new_table.size(), table->table_offset)) {
             return Fail(ErrnoMessage("cannot write", new_path_));
         }
         return Commit();
@@ -155,7 +159,8 @@ private:
     }
 
     // Block i from its temporary copy when one exists, else from the old archive.
-    bool CopyBlock(std::uint32_t i, const OldTable& table, int in, ArchiveCopier& copier, std::uint64_t& size) {
+    bool CopyBlock(std::uint32_t i, const OldTable& table, int in, ArchiveCopier& copier,
+                   std::uint64_t& size) {
         const fs::path temp = temp_dir_ / TempCopyName(i);
         struct stat st {};
         if (::stat(temp.c_str(), &st) != 0) {
@@ -167,16 +172,19 @@ private:
             return true;
         }
         FileDescriptor copy(::open(temp.c_str(), O_RDONLY | O_CLOEXEC));
-        if (!copy.valid() || ::fstat(copy.get(), &st) != 0) return Fail(ErrnoMessage("cannot open", temp));
+        if (!copy.valid() || ::fstat(copy.get(), &st) != 0)
+            return Fail(ErrnoMessage("cannot open", temp));
         if (!S_ISREG(st.st_mode)) return Fail("not a file: " + temp.string());
         size = static_cast<std::uint64_t>(st.st_size);
         if (size > kMaxOffset) return Fail("a block copy larger than 4 GiB: " + temp.string());
-        if (!copier.Copy(copy.get(), 0, size, out_.get())) return Fail(copier.Message("cannot copy", temp));
+        if (!copier.Copy(copy.get(), 0, size, out_.get()))
+            return Fail(copier.Message("cannot copy", temp));
         return true;
     }
 
     bool Commit() {
-        if (::fsync(out_.get()) != 0 || !out_.Close()) return Fail(ErrnoMessage("cannot write", new_path_));
+        if (::fsync(out_.get()) != 0 || !out_.Close())
+            return Fail(ErrnoMessage("cannot write", new_path_));
         if (::rename(new_path_.c_str(), archive_.c_str()) != 0) {
             return Fail(ErrnoMessage("cannot replace the archive by", new_path_));
         }
@@ -195,7 +203,8 @@ private:
 
 }  // namespace
 
-RebuildResult RebuildArchive(const std::filesystem::path& archive_path, const std::filesystem::path& temp_dir,
+RebuildResult RebuildArchive(const std::filesystem::path& archive_path,
+                             const std::filesystem::path& temp_dir,
                              const std::function<void(std::uint32_t, std::uint32_t)>& progress) {
     return Rebuilder(archive_path, temp_dir).Run(progress);
 }

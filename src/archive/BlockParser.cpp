@@ -55,7 +55,8 @@ std::optional<ContainerLayout> ReadLinkLayout(ByteView bytes) {
     const std::uint64_t t = LoadU32(bytes.data() + 20) == 0 ? 32 : 16;
     if (t + 4 > bytes.size()) return std::nullopt;
     const std::uint64_t header_size = LoadU32(bytes.data() + t);
-    if (header_size > bytes.size() || header_size < t + 8 * n || header_size < 24) return std::nullopt;
+    if (header_size > bytes.size() || header_size < t + 8 * n || header_size < 24)
+        return std::nullopt;
     ContainerLayout layout{NodeKind::LinkContainer, static_cast<std::uint32_t>(header_size), {}};
     layout.entries.reserve(n);
     for (std::uint64_t i = 0; i < n; ++i) {
@@ -90,7 +91,8 @@ void MakeContainer(ResourceNode& node, const ContainerLayout& layout, const Byte
     for (std::size_t i = 0; i < layout.entries.size(); ++i) {
         const auto& r = layout.entries[i];
         const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(r.offset);
-        auto expanded = ExpandLeaf(Bytes(first, first + static_cast<std::ptrdiff_t>(r.length)), codec);
+        auto expanded =
+            ExpandLeaf(Bytes(first, first + static_cast<std::ptrdiff_t>(r.length)), codec);
 
         ResourceNode& child = node.children.emplace_back();
         child.kind = child_kind;

@@ -45,7 +45,8 @@ std::optional<std::size_t> TableOffset(const ResourceNode& node) {
 }
 
 // Header copy, then every child through `write_child`, patching the table as they land.
-bool AppendContainer(const ResourceNode& node, Bytes& out, LwCodec* codec, ChildWriter write_child) {
+bool AppendContainer(const ResourceNode& node, Bytes& out, LwCodec* codec,
+                     ChildWriter write_child) {
     const auto t = TableOffset(node);
     if (!t) return false;
     const std::size_t start = out.size();
@@ -88,7 +89,8 @@ bool AppendNode(const ResourceNode& node, Bytes& out, LwCodec* codec) {
     }
     if (!node.was_compressed) return AppendContainer(node, out, codec, AppendNode);
     Bytes plain;
-    return AppendContainer(node, plain, codec, AppendNode) && AppendEncoded(plain, true, out, codec);
+    return AppendContainer(node, plain, codec, AppendNode) &&
+           AppendEncoded(plain, true, out, codec);
 }
 
 // Bytes the node takes before encoding: room reserved up front so the output buffer is not
@@ -146,8 +148,10 @@ bool WriteBlockTemp(BlockTree& tree, const std::filesystem::path& path, LwCodec*
                     std::string* error) {
     auto bytes = SerializeToBytes(tree.root, codec);
     if (!bytes) {
-        if (error) *error = "the block cannot be written back: a compressed entry could not be encoded "
-                            "or a container is damaged";
+        if (error)
+            *error =
+                "the block cannot be written back: a compressed entry could not be encoded "
+                "or a container is damaged";
         return false;
     }
     return WriteFileAtomically(path, *bytes, error);

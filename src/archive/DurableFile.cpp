@@ -49,7 +49,7 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) {
     return true;
 }
 
-bool PwriteAll(int fd, const std::uint8_t* bytes, std::size_t length, std::uint64_t offset) {
+bool WriteAllAt(int fd, const std::uint8_t* bytes, std::size_t length, std::uint64_t offset) {
     while (length > 0) {
         const ssize_t n = ::pwrite(fd, bytes, length, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) continue;
@@ -64,7 +64,7 @@ bool PwriteAll(int fd, const std::uint8_t* bytes, std::size_t length, std::uint6
     return true;
 }
 
-bool PreadAll(int fd, std::uint8_t* bytes, std::size_t length, std::uint64_t offset) {
+bool ReadExactAt(int fd, std::uint8_t* bytes, std::size_t length, std::uint64_t offset) {
     while (length > 0) {
         const ssize_t n = ::pread(fd, bytes, length, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) continue;

@@ -35,9 +35,9 @@ std::string ErrnoMessage(const std::string& what, const std::filesystem::path& p
 
 // Writes all of `bytes` at the file position, retrying short writes and interruptions.
 bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length);
-bool PwriteAll(int fd, const std::uint8_t* bytes, std::size_t length, std::uint64_t offset);
+bool WriteAllAt(int fd, const std::uint8_t* bytes, std::size_t length, std::uint64_t offset);
 // Reads exactly `length` bytes at `offset`; false on an error or when the file ends first.
-bool PreadAll(int fd, std::uint8_t* bytes, std::size_t length, std::uint64_t offset);
+bool ReadExactAt(int fd, std::uint8_t* bytes, std::size_t length, std::uint64_t offset);
 
 // fsync of a directory, so that a rename inside it is on disk.
 bool SyncDirectory(const std::filesystem::path& dir);

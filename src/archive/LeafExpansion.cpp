@@ -18,7 +18,8 @@ ExpandedLeaf ExpandLeaf(Bytes bytes, LwCodec* codec) {
     auto output = codec->Decode(ByteView(bytes).first(input_length), expected);
     if (!output) return {std::move(bytes), false};
     const std::uint64_t out_length = output->size();
-    const std::uint64_t raised = std::min(std::max(out_length, input_length), out_length + kLwcRaiseLimit);
+    const std::uint64_t raised =
+        std::min(std::max(out_length, input_length), out_length + kLwcRaiseLimit);
     output->resize(raised, 0);
     return {std::move(*output), true};
 }

@@ -1,7 +1,7 @@
+#include "archive/ResourceTree.h"
+
 #include <algorithm>
 #include <limits>
-
-#include "archive/ResourceTree.h"
 
 namespace tavrel {
 

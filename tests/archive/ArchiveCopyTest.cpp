@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -17,7 +16,8 @@ TEST(ArchiveCopy, CopiesExactRangesAndReportsShortFiles) {
     test::TestDir dir;
     Bytes source(3 * 4096 + 17);
     for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<std::uint8_t>(i * 7);
-    std::ofstream(dir / "in", std::ios::binary).write(reinterpret_cast<const char*>(source.data()), source.size());
+    std::ofstream(dir / "in", std::ios::binary)
+        .write(reinterpret_cast<const char*>(source.data()), source.size());
 
     for (bool kernel : {true, false}) {
         SCOPED_TRACE(kernel ? "kernel" : "buffer");

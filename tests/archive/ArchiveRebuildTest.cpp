@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -23,8 +22,9 @@ Bytes ReadFile(const fs::path& path) {
 }
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes Fill(std::size_t n, std::uint8_t v) { return Bytes(n, v); }
@@ -38,7 +38,8 @@ struct ThreeBlocks {
     Bytes original;
 
     explicit ThreeBlocks(std::uint32_t gap = 8)
-        : original(BuildLink({Fill(100, 1), Fill(40, 2), Fill(3, 3)}, LinkHeader::Long32, Bytes(4, 0), gap)) {
+        : original(BuildLink({Fill(100, 1), Fill(40, 2), Fill(3, 3)}, LinkHeader::Long32,
+                             Bytes(4, 0), gap)) {
         WriteFile(archive, original);
         fs::create_directories(temp);
     }
@@ -53,10 +54,11 @@ TEST(ArchiveRebuild, TakesTemporaryCopiesAndRewritesTheTable) {
     ASSERT_EQ(LoadU32(a.original.data() + 32), 64u);
     WriteFile(a.temp / "00002.data", Fill(80, 0x22));
     std::vector<std::uint32_t> progress;
-    const auto result = RebuildArchive(a.archive, a.temp, [&](std::uint32_t done, std::uint32_t count) {
-        EXPECT_EQ(count, 3u);
-        progress.push_back(done);
-    });
+    const auto result =
+        RebuildArchive(a.archive, a.temp, [&](std::uint32_t done, std::uint32_t count) {
+            EXPECT_EQ(count, 3u);
+            progress.push_back(done);
+        });
     ASSERT_TRUE(result.ok) << result.error;
 
     Bytes expected(a.original.begin(), a.original.begin() + 64);
@@ -78,8 +80,8 @@ TEST(ArchiveRebuild, WritesBlocksInTableOrderWithTheTflagOfBlockOne) {
     Bytes old(40, 0);
     StoreU32(old.data(), kMagicLink);
     StoreU32(old.data() + 4, 2);
-    old.insert(old.end(), {9, 9, 9, 0x77, 0x77});  // block 2 at 40
-    old.insert(old.end(), 6, 0x55);                // gap
+    old.insert(old.end(), {9, 9, 9, 0x77, 0x77});                 // block 2 at 40
+    old.insert(old.end(), 6, 0x55);                               // gap
     old.insert(old.end(), {5, 5, 5, 5, 0xAB, 0xCD, 0xEF, 0x01});  // block 1 at 51, tflag
     const std::uint32_t table[4] = {51, 4, 40, 3};
     for (int i = 0; i < 4; ++i) StoreU32(old.data() + 16 + 4 * i, table[i]);
@@ -146,8 +148,10 @@ TEST(ArchiveRebuild, FailureKeepsTheOldArchiveAndTheCopies) {
              StoreU32(a.original.data() + 32, 40);
              WriteFile(a.archive, a.original);
          }},
-        {"a copy that cannot be read", [](ThreeBlocks& a) { fs::create_directory(a.temp / "00003.data"); }},
-        {"the new file cannot be created", [](ThreeBlocks& a) { fs::create_directory(a.archive.string() + ".new"); }},
+        {"a copy that cannot be read",
+         [](ThreeBlocks& a) { fs::create_directory(a.temp / "00003.data"); }},
+        {"the new file cannot be created",
+         [](ThreeBlocks& a) { fs::create_directory(a.archive.string() + ".new"); }},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
@@ -166,7 +170,8 @@ TEST(ArchiveRebuild, FailureKeepsTheOldArchiveAndTheCopies) {
 TEST(ArchiveRebuild, FullDiskKeepsTheOldArchive) {
     // A file size limit makes the writes of .new fail as a full disk would.
     ThreeBlocks a;
-    a.original = BuildLink({Fill(100000, 1), Fill(200000, 2), Fill(3, 3)}, LinkHeader::Long32, Bytes(4, 0));
+    a.original =
+        BuildLink({Fill(100000, 1), Fill(200000, 2), Fill(3, 3)}, LinkHeader::Long32, Bytes(4, 0));
     WriteFile(a.archive, a.original);
     WriteFile(a.temp / "00002.data", Fill(300000, 0x22));
     const pid_t child = fork();

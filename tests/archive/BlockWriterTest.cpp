@@ -79,7 +79,8 @@ TEST(BlockWriter, LinkContainerIsPackedWithoutGaps) {
     ASSERT_TRUE(out);
     ASSERT_EQ(out->size(), 81u);
     EXPECT_EQ(Words(*out, 32, 6), (std::vector<std::uint32_t>{64, 10, 74, 0, 74, 7}));
-    EXPECT_TRUE(std::equal(block.begin() + 56, block.begin() + 64, out->begin() + 56));  // header kept
+    EXPECT_TRUE(
+        std::equal(block.begin() + 56, block.begin() + 64, out->begin() + 56));  // header kept
     EXPECT_EQ(Bytes(out->begin() + 74, out->end()), entries[2]);
 }
 
@@ -104,8 +105,9 @@ TEST(BlockWriter, ShortHeaderLinkHasEntryOneLengthAtTwenty) {
 TEST(BlockWriter, UnchangedBlockRoundTripsAndKeepsItsFrames) {
     TestCodec codec;
     const Bytes pack = BuildGt1g({Texture(1), Texture(2)});
-    const Bytes block = BuildLink({Bytes(13, 0x42), BuildLink({pack, Bytes(3, 9)}, LinkHeader::Short16),
-                                   TestCodec::MakeStream(pack, static_cast<std::uint32_t>(pack.size()))});
+    const Bytes block =
+        BuildLink({Bytes(13, 0x42), BuildLink({pack, Bytes(3, 9)}, LinkHeader::Short16),
+                   TestCodec::MakeStream(pack, static_cast<std::uint32_t>(pack.size()))});
     BlockTree tree;
     ParseBlock(tree, block, &codec);
     ASSERT_EQ(tree.frames.size(), 4u);
@@ -215,6 +217,27 @@ TEST(BlockWriter, FailedWriteBlockTempLeavesNothingHalfWritten) {
     codec.fail_encode = true;
     EXPECT_FALSE(WriteBlockTemp(tree, dir / "00003.data", &codec, &error));
     EXPECT_EQ(ReadFile(dir / "00003.data"), (Bytes{'o', 'l', 'd'}));
+}
+
+}  // namespace
+}  // namespace tavrel
+
+namespace tavrel {
+namespace {
+
+TEST(BlockWriter, BuiltinCodecRoundTripsACompressedPack) {
+    auto codec = MakeBuiltinLwCodec();
+    std::vector<Bytes> textures;
+    for (std::uint8_t i = 0; i < 6; ++i) textures.push_back(Texture(i));
+    const Bytes stream = *codec->Encode(BuildGt1g(textures));
+    const Bytes block = BuildLink({Bytes(9, 1), stream});
+    BlockTree tree;
+    ParseBlock(tree, block, codec.get());
+    ASSERT_EQ(tree.frames.size(), 6u);
+    EXPECT_TRUE(tree.root.children[1].was_compressed);
+    auto out = SerializeToBytes(tree.root, codec.get());
+    ASSERT_TRUE(out);
+    EXPECT_EQ(*out, block);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ Bytes Cut(Bytes b, std::size_t length) {
     return b;
 }
 
-const Bytes kPack = BuildGt1g({Texture(1), Texture(2)});  // table at 36, entries at 44, 68
+const Bytes kPack = BuildGt1g({Texture(1), Texture(2)});    // table at 36, entries at 44, 68
 const Bytes kLink = BuildLink({Bytes(8, 1), Bytes(4, 2)});  // table at 32, entries at 48, 56
 
 struct DamagedCase {
@@ -58,9 +58,11 @@ std::vector<DamagedCase> DamagedContainers() {
         {"pack cut in its last entry", Cut(kPack, kPack.size() - 1)},
         {"pack cut in its header", Cut(kPack, 18)},
         {"pack magic only", Bytes{'G', 'T', '1', 'G'}},
-        {"truncated LWC", Cut(TestCodec::MakeStream(kPack, static_cast<std::uint32_t>(kPack.size())), 300)},
+        {"truncated LWC",
+         Cut(TestCodec::MakeStream(kPack, static_cast<std::uint32_t>(kPack.size())), 300)},
         {"LWC header cut", Bytes{'L', 'W', 'C', 0, 1, 0, 0, 0, 9}},
-        {"LWC with damaged payload", [] {
+        {"LWC with damaged payload",
+         [] {
              Bytes s = TestCodec::MakeStream(kPack, static_cast<std::uint32_t>(kPack.size()));
              StoreU32(s.data() + 4, 0xFFFFFF);  // declares more than its payload holds
              return s;
@@ -138,7 +140,8 @@ TEST(DamagedBlock, PackAtDepthFourteenStillHasFramesAtFifteen) {
 TEST(DamagedBlock, RandomDamageNeverReadsOutsideTheBytes) {
     // Every single-byte change of a nested block parses, serializes and reads back the same.
     TestCodec codec;
-    const Bytes good = BuildLink({BuildGt1g({Texture(1), Texture(2)}), BuildLink({Bytes(5, 1), kPack}, LinkHeader::Short16),
+    const Bytes good = BuildLink({BuildGt1g({Texture(1), Texture(2)}),
+                                  BuildLink({Bytes(5, 1), kPack}, LinkHeader::Short16),
                                   TestCodec::MakeStream(kPack, 90)});
     for (std::size_t i = 0; i < good.size(); ++i) {
         for (std::uint8_t value : {std::uint8_t{0}, std::uint8_t{0x7F}, std::uint8_t{0xFF}}) {

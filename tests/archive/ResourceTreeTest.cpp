@@ -97,7 +97,8 @@ TEST(ResourceTree, ExpandedLengthIsRaisedToCPlus268WithZeroBytes) {
         EXPECT_TRUE(leaf.was_compressed);
         ASSERT_EQ(leaf.bytes.size(), k.length) << "c " << k.c;
         EXPECT_TRUE(std::equal(payload.begin(), payload.end(), leaf.bytes.begin()));
-        EXPECT_TRUE(std::all_of(leaf.bytes.begin() + 100, leaf.bytes.end(), [](auto b) { return b == 0; }));
+        EXPECT_TRUE(
+            std::all_of(leaf.bytes.begin() + 100, leaf.bytes.end(), [](auto b) { return b == 0; }));
     }
 }
 
@@ -114,7 +115,8 @@ TEST(ResourceTree, LwcThatCannotBeExpandedStaysAPlainLeaf) {
         LwCodec* codec;
     };
     for (const Case& k : {Case{"no codec", stream, nullptr}, Case{"decode fails", stream, &failing},
-                          Case{"truncated", truncated, &working}, Case{"header only", Bytes{'L', 'W', 'C', 0}, &working}}) {
+                          Case{"truncated", truncated, &working},
+                          Case{"header only", Bytes{'L', 'W', 'C', 0}, &working}}) {
         BlockTree tree;
         ParseBlock(tree, BuildLink({k.bytes}), k.codec);
         ASSERT_EQ(tree.root.children.size(), 1u) << k.name;
@@ -140,7 +142,8 @@ TEST(ResourceTree, PathsThatNameNothingAreRefused) {
     BlockTree tree;
     ParseBlock(tree, BuildLink({BuildGt1g({Texture(1)}), Other(4, 9)}), nullptr);
     // Past the last entry, below a leaf, deeper than a path can name.
-    for (const FramePath& p : {Path(2, {0, 2, 0}), Path(2, {0, 0, 1}), Path(3, {0, 0, 0, 0}), Path(16, {})}) {
+    for (const FramePath& p :
+         {Path(2, {0, 2, 0}), Path(2, {0, 0, 1}), Path(3, {0, 0, 0, 0}), Path(16, {})}) {
         EXPECT_EQ(FindFrameNode(tree, p), nullptr) << "depth " << p.depth;
         EXPECT_FALSE(ReplaceFrameData(tree, p, Bytes(3, 1)));
     }

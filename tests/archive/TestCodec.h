@@ -18,8 +18,10 @@ public:
         ++decodes;
         if (fail_decode || stream.size() < kLwcHeaderSize) return std::nullopt;
         const std::uint32_t c = LoadU32(stream.data() + 8);
-        if (stream.size() != std::uint64_t{c} + kLwcHeaderSize || expected_length > c) return std::nullopt;
-        return Bytes(stream.begin() + kLwcHeaderSize, stream.begin() + kLwcHeaderSize + expected_length);
+        if (stream.size() != std::uint64_t{c} + kLwcHeaderSize || expected_length > c)
+            return std::nullopt;
+        return Bytes(stream.begin() + kLwcHeaderSize,
+                     stream.begin() + kLwcHeaderSize + expected_length);
     }
     std::optional<Bytes> Encode(ByteView input) override {
         ++encodes;
