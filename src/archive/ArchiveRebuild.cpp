@@ -84,10 +84,21 @@ std::string TempCopyName(std::size_t i) {
     return name;
 }
 
+// An archive reached through a symbolic link is rebuilt where the file really is, so the
+// rename replaces the file and not the link.
+fs::path ResolveLinks(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_symlink(path, ec)) return path;
+    const auto target = fs::canonical(path, ec);
+    return ec ? path : target;
+}
+
 class Rebuilder {
 public:
     Rebuilder(const fs::path& archive, const fs::path& temp_dir)
-        : archive_(archive), temp_dir_(temp_dir), new_path_(archive.string() + ".new") {}
+        : archive_(ResolveLinks(archive)),
+          temp_dir_(temp_dir),
+          new_path_(archive_.string() + ".new") {}
 
     RebuildResult Run(const std::function<void(std::uint32_t, std::uint32_t)>& progress) {
         RebuildResult result;

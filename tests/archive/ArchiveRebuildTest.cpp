@@ -193,3 +193,20 @@ TEST(ArchiveRebuild, FullDiskKeepsTheOldArchive) {
 
 }  // namespace
 }  // namespace tavrel
+
+namespace tavrel {
+namespace {
+
+TEST(ArchiveRebuild, ArchiveBehindALinkIsReplacedWhereItIs) {
+    ThreeBlocks a(0);
+    const fs::path link = a.dir / "link.bin";
+    fs::create_symlink(a.archive, link);
+    WriteFile(a.temp / "00003.data", Fill(2, 9));
+    ASSERT_TRUE(RebuildArchive(link, a.temp).ok);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(link), ReadFile(a.archive));
+    EXPECT_EQ(ReadFile(a.archive).size(), a.original.size() - 1);
+}
+
+}  // namespace
+}  // namespace tavrel
