@@ -1,7 +1,9 @@
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstring>
 
+#include "BlockDecoderVector.h"
 #include "picture/TextureDecoder.h"
 
 // The block decoder: 4x4 pixel blocks with a colour half (two RGB565 endpoints and 2-bit
@@ -10,9 +12,14 @@
 // (x * 255) >> 5 and (x * 255) >> 6, so the brightest values are 247 and 251.
 //
 // This is the hot loop of batch export: each block builds its palettes with a few integer
-// operations and writes its 16 pixels straight into the output picture.
+// operations and writes its 16 pixels straight into the output picture. This file holds the
+// portable path; BlockDecoderVector.cpp the SSSE3 one used where the processor has it.
 namespace tavrel {
 namespace {
+
+using detail::BlockKind;
+
+std::atomic<bool> vector_enabled{true};
 
 constexpr std::array<std::uint8_t, 32> MakeWiden5() {
     std::array<std::uint8_t, 32> t{};
@@ -81,12 +88,6 @@ inline void InterpolatedAlphaPalette(const std::uint8_t* a, std::uint32_t palett
 constexpr std::uint32_t kTableAlpha[4] = {0u << 24, 85u << 24, 170u << 24, 255u << 24};
 constexpr std::uint32_t kOpaque = 255u << 24;
 
-enum class BlockKind {
-    Interpolated,  // 16-byte blocks, InterpolatedAlpha
-    Table,         // 16-byte blocks, TableAlpha
-    Dxt1,          // 8-byte colour halves, alpha 255
-};
-
 template <BlockKind K>
 void DecodeBlock(const std::uint8_t* block, std::uint8_t* out, std::size_t stride) {
     const std::uint8_t* colour = K == BlockKind::Dxt1 ? block : block + 8;
@@ -130,7 +131,11 @@ void DecodeBlock(const std::uint8_t* block, std::uint8_t* out, std::size_t strid
 // the data does not hold leave their pixels as they were.
 template <BlockKind K>
 void DecodeAll(std::uint8_t* out, ByteView blocks, std::int32_t width, std::int32_t height) {
-    constexpr std::size_t block_size = K == BlockKind::Dxt1 ? 8 : 16;
+    if (vector_enabled.load(std::memory_order_relaxed) && detail::VectorDecodingSupported()) {
+        detail::DecodeAllVector(K, out, blocks, width, height);
+        return;
+    }
+    constexpr std::size_t block_size = detail::BlockBytes(K);
     if (width < 4 || height < 4 || out == nullptr) return;
     const std::size_t columns = static_cast<std::size_t>(width) / 4;
     const std::size_t rows = static_cast<std::size_t>(height) / 4;
@@ -161,6 +166,14 @@ void DecodeBlocks(std::uint8_t* out, ByteView blocks, std::int32_t width, std::i
 
 void DecodeDxt1Blocks(std::uint8_t* out, ByteView blocks, std::int32_t width, std::int32_t height) {
     DecodeAll<BlockKind::Dxt1>(out, blocks, width, height);
+}
+
+bool SetVectorDecoding(bool enabled) {
+    return vector_enabled.exchange(enabled) && detail::VectorDecodingSupported();
+}
+
+bool VectorDecodingActive() {
+    return vector_enabled.load(std::memory_order_relaxed) && detail::VectorDecodingSupported();
 }
 
 }  // namespace tavrel

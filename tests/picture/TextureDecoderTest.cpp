@@ -49,7 +49,24 @@ Bytes Dxt5Block(std::uint8_t a0, std::uint8_t a1, int alpha_index, const Bytes& 
     return b;
 }
 
-TEST(TextureDecoder, WorkedExamples) {
+// Every decoding test runs on both paths of the block decoder: the portable one and, where
+// the processor has it, the vector one.
+class TextureDecoder : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        previous_ = SetVectorDecoding(GetParam());
+        if (GetParam() && !VectorDecodingActive()) GTEST_SKIP() << "no vector path on this processor";
+    }
+    void TearDown() override { SetVectorDecoding(previous_); }
+
+private:
+    bool previous_ = true;
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, TextureDecoder, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Vector" : "Portable"; });
+
+TEST_P(TextureDecoder, WorkedExamples) {
     // Black and white endpoints, index 3: two thirds of the widened white, alpha 255.
     ExpectEveryPixel(Decode(Entry(6, 4, 4, Dxt1Block(0x0000, 0xFFFF, 3))), {165, 167, 165, 255});
     // Colour 0 above colour 1 uses the same four-colour palette.
@@ -65,7 +82,7 @@ TEST(TextureDecoder, WorkedExamples) {
     ExpectEveryPixel(Decode(Entry(0, 4, 4, Dxt5Block(0, 255, 6, Dxt1Block(0, 0, 0)))), {0, 0, 0, 0});
 }
 
-TEST(TextureDecoder, Bgra32IsCopiedWithItsAlpha) {
+TEST_P(TextureDecoder, Bgra32IsCopiedWithItsAlpha) {
     Bytes data(4 * 2 * 4);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
     for (std::size_t i = 3; i < data.size(); i += 4) data[i] = 0;  // alpha 0 everywhere
@@ -153,7 +170,7 @@ Bytes RandomBytes(std::size_t n, std::mt19937& rng) {
     return b;
 }
 
-TEST(TextureDecoder, MatchesReferenceOnRandomBlocks) {
+TEST_P(TextureDecoder, MatchesReferenceOnRandomBlocks) {
     std::mt19937 rng(20240601);
     const std::pair<int, int> sizes[] = {{4, 4}, {8, 4}, {4, 16}, {64, 32}, {16, 128}, {256, 256}};
     for (auto [w, h] : sizes) {
@@ -172,7 +189,28 @@ TEST(TextureDecoder, MatchesReferenceOnRandomBlocks) {
     }
 }
 
-TEST(TextureDecoder, PicturesBelowOneBlockDecodeToZeros) {
+// Every pair of alpha endpoints with every index, and every colour 0 against varied colour 1:
+// the palettes' divisions hold over their whole input range.
+TEST_P(TextureDecoder, MatchesReferenceForAllEndpoints) {
+    std::mt19937 rng(99);
+    Bytes blocks;
+    for (int a0 = 0; a0 < 256; ++a0) {
+        for (int a1 = 0; a1 < 256; ++a1) {
+            const int c0 = a0 << 8 | a1;
+            const int c1 = static_cast<int>(rng() & 0xFFFF);
+            // Alpha indices 0..7 twice; colour indices 0..3 in every row.
+            blocks.insert(blocks.end(), {std::uint8_t(a0), std::uint8_t(a1), 0x88, 0xC6, 0xFA, 0x88,
+                                         0xC6, 0xFA});
+            blocks.insert(blocks.end(), {std::uint8_t(c0), std::uint8_t(c0 >> 8), std::uint8_t(c1),
+                                         std::uint8_t(c1 >> 8), 0xE4, 0x1B, 0x4E, 0xB1});
+        }
+    }
+    Picture p(1024, 1024);
+    DecodeBlocks(p.pixels.data(), blocks, 1024, 1024, AlphaMode::InterpolatedAlpha);
+    EXPECT_EQ(p.pixels, ReferenceDecode(blocks, 1024, 1024, AlphaMode::InterpolatedAlpha).pixels);
+}
+
+TEST_P(TextureDecoder, PicturesBelowOneBlockDecodeToZeros) {
     const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {2, 8}, {8, 2}, {1, 32768}};
     for (auto [w, h] : sizes) {
         for (std::uint8_t format : {std::uint8_t{0}, std::uint8_t{6}}) {
@@ -184,7 +222,7 @@ TEST(TextureDecoder, PicturesBelowOneBlockDecodeToZeros) {
     }
 }
 
-TEST(TextureDecoder, MissingDataDecodesAsZeros) {
+TEST_P(TextureDecoder, MissingDataDecodesAsZeros) {
     std::mt19937 rng(7);
     // Dxt5 8x8: four blocks; the entry holds two and a half.
     const Bytes dxt5 = RandomBytes(64, rng);
