@@ -2,7 +2,8 @@
 // output size, in megapixels per second ("items_per_second" counts pixels). The ratio
 // memcpy / decode is the figure to watch: decoding is the hot loop of batch export.
 //
-//   build/bench/bench_decode_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   build/bench/bench_decode_bench --benchmark_repetitions=5
+//   --benchmark_report_aggregates_only=true
 //
 // BM_DecodeBlocks* decode into a ready output buffer (Arg 1: vector path, Arg 0: portable);
 // BM_DecodeTexture includes allocating and zero-filling the picture.
@@ -46,7 +47,8 @@ void BM_Memcpy(benchmark::State& state) {
 
 // Arg 1: the vector path where the processor has one; arg 0: the portable path.
 struct PathChoice {
-    explicit PathChoice(benchmark::State& state) : previous(SetVectorDecoding(state.range(0) != 0)) {
+    explicit PathChoice(benchmark::State& state)
+        : previous(SetVectorDecoding(state.range(0) != 0)) {
         state.SetLabel(VectorDecodingActive() ? "vector" : "portable");
     }
     ~PathChoice() { SetVectorDecoding(previous); }

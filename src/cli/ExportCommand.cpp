@@ -22,7 +22,8 @@ constexpr const char* kNoFolderText = "该路径文件夹不存在，请手动�
 constexpr const char* kExportFailedText = "导出失败！\n ";
 constexpr const char* kUnknownPictureText = "未知的图片数据!";
 
-FrameExportResult ExportFrame(BlockTree& tree, std::uint32_t frame, const std::filesystem::path& file) {
+FrameExportResult ExportFrame(BlockTree& tree, std::uint32_t frame,
+                              const std::filesystem::path& file) {
     FrameExportResult result;
     ResourceNode* node = frame >= 1 && frame <= tree.frames.size()
                              ? FindFrameNode(tree, tree.frames[frame - 1])
@@ -102,8 +103,8 @@ int RunExport(const Args& args) {
     }
 
     const std::uint32_t block_count = index.entry_count;
-    const BlockRange range = ExportRange(args.Get("first", "1"),
-                                         args.Get("last", std::to_string(block_count)), block_count);
+    const BlockRange range = ExportRange(
+        args.Get("first", "1"), args.Get("last", std::to_string(block_count)), block_count);
     std::unique_ptr<LwCodec> codec = LoadLwCodec(args.program_dir);
     std::uint32_t written = 0;
     std::uint32_t failed = 0;
@@ -134,11 +135,12 @@ int RunExport(const Args& args) {
     return failed == 0 ? kOk : kRefused;
 }
 
-Registrar registrar{{"export",
-                     "export ARCHIVE --out DIR [--first A] [--last B]   every frame of blocks A..B as "
-                     "DIR/%.5d_%.5d.bmp",
-                     {"out", "first", "last"},
-                     RunExport}};
+Registrar registrar{
+    {"export",
+     "export ARCHIVE --out DIR [--first A] [--last B]   every frame of blocks A..B as "
+     "DIR/%.5d_%.5d.bmp",
+     {"out", "first", "last"},
+     RunExport}};
 
 }  // namespace
 }  // namespace tavrel::cli

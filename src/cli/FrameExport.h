@@ -11,8 +11,8 @@ namespace tavrel::cli {
 
 enum class FrameExportOutcome {
     Written,
-    NotAPicture,   // the frame's node is missing or not a texture entry
-    WriteFailed,   // the file could not be written (nothing is left at its path)
+    NotAPicture,  // the frame's node is missing or not a texture entry
+    WriteFailed,  // the file could not be written (nothing is left at its path)
 };
 
 struct FrameExportResult {
@@ -22,6 +22,7 @@ struct FrameExportResult {
 
 // Frame `frame` (1-based) of `tree`: reads its header (setting the leaf's size), decodes it
 // and writes it to `file` with WriteBitmapFile, replacing a file of that name.
-FrameExportResult ExportFrame(BlockTree& tree, std::uint32_t frame, const std::filesystem::path& file);
+FrameExportResult ExportFrame(BlockTree& tree, std::uint32_t frame,
+                              const std::filesystem::path& file);
 
 }  // namespace tavrel::cli

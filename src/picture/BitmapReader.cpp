@@ -87,7 +87,8 @@ BitmapRead ReadReplacementBitmap(const std::filesystem::path& path,
     Picture& picture = result.picture;
     const bool bottom_up = stored_height >= 0;
     if (depth == 32) {
-        if (!ReadExactly(in, picture.pixels.data(), pixel_bytes)) return Refuse(BitmapOutcome::OpenFailed);
+        if (!ReadExactly(in, picture.pixels.data(), pixel_bytes))
+            return Refuse(BitmapOutcome::OpenFailed);
         if (bottom_up) FlipRows(picture);
     } else {
         Bytes raw(pixel_bytes);

@@ -40,7 +40,8 @@ bool WriteWhole(const std::filesystem::path& path, const Picture& picture) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     const auto header = BitmapFileHeader(picture.width, picture.height);
-    out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    out.write(reinterpret_cast<const char*>(header.data()),
+              static_cast<std::streamsize>(header.size()));
     out.write(reinterpret_cast<const char*>(picture.pixels.data()),
               static_cast<std::streamsize>(picture.pixels.size()));
     out.close();  // flushes: a full disk shows here at the latest
@@ -52,8 +53,9 @@ bool WriteWhole(const std::filesystem::path& path, const Picture& picture) {
 bool WriteBitmapFile(const std::filesystem::path& path, const Picture& picture) {
     // The bytes go to a side file first, so a failed write leaves no partial file behind and
     // an older file at `path` as it was; only a complete file is renamed over the target.
-    const std::uint64_t expected = static_cast<std::uint64_t>(picture.width < 0 ? 0 : picture.width) *
-                                   static_cast<std::uint64_t>(picture.height < 0 ? 0 : picture.height) * 4;
+    const std::uint64_t expected =
+        static_cast<std::uint64_t>(picture.width < 0 ? 0 : picture.width) *
+        static_cast<std::uint64_t>(picture.height < 0 ? 0 : picture.height) * 4;
     if (picture.pixels.size() != expected) return false;  // not a whole picture
 
     std::filesystem::path part = path;

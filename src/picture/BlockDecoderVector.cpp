@@ -35,7 +35,8 @@ constexpr std::array<Mask, 256> MakeRowMasks() {
     for (int row = 0; row < 256; ++row) {
         for (int x = 0; x < 4; ++x) {
             const int entry = (row >> (2 * x)) & 3;
-            for (int k = 0; k < 4; ++k) masks[row][4 * x + k] = static_cast<std::uint8_t>(4 * entry + k);
+            for (int k = 0; k < 4; ++k)
+                masks[row][4 * x + k] = static_cast<std::uint8_t>(4 * entry + k);
         }
     }
     return masks;
@@ -48,14 +49,17 @@ alignas(16) constexpr std::array<Mask, 256> kRowMasks = MakeRowMasks();
 constexpr std::array<Mask, 4> MakeAlphaRowMasks() {
     std::array<Mask, 4> masks{};
     for (int y = 0; y < 4; ++y) {
-        for (int i = 0; i < 16; ++i) masks[y][i] = i % 4 == 3 ? static_cast<std::uint8_t>(4 * y + i / 4) : 0x80;
+        for (int i = 0; i < 16; ++i)
+            masks[y][i] = i % 4 == 3 ? static_cast<std::uint8_t>(4 * y + i / 4) : 0x80;
     }
     return masks;
 }
 
 alignas(16) constexpr std::array<Mask, 4> kAlphaRowMasks = MakeAlphaRowMasks();
 
-inline __m128i LoadMask(const Mask& m) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m.data())); }
+inline __m128i LoadMask(const Mask& m) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(m.data()));
+}
 
 inline __m128i Lanes(std::int16_t a, std::int16_t b, std::int16_t c, std::int16_t d, std::int16_t e,
                      std::int16_t f, std::int16_t g, std::int16_t h) {
@@ -78,7 +82,8 @@ inline __m128i ColourPalette(const std::uint8_t* c) {
     // p2 = (2 p0 + p1 + 1) / 3 in lanes 0-3, p3 = (2 p1 + p0 + 1) / 3 in lanes 4-7;
     // x / 3 == (x * 0xAAAB) >> 17 for every 16-bit x.
     const __m128i swapped = _mm_shuffle_epi32(ends, _MM_SHUFFLE(1, 0, 3, 2));
-    const __m128i sum = _mm_add_epi16(_mm_add_epi16(ends, ends), _mm_add_epi16(swapped, _mm_set1_epi16(1)));
+    const __m128i sum =
+        _mm_add_epi16(_mm_add_epi16(ends, ends), _mm_add_epi16(swapped, _mm_set1_epi16(1)));
     const __m128i thirds =
         _mm_srli_epi16(_mm_mulhi_epu16(sum, _mm_set1_epi16(static_cast<std::int16_t>(0xAAAB))), 1);
     return _mm_packus_epi16(ends, thirds);
@@ -104,7 +109,9 @@ alignas(16) constexpr AlphaWeights kAlphaWeights[2] = {
      {0, 0, 0, 0, 0, 0, 0, 0}},
 };
 
-inline __m128i Load8(const std::int16_t* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
+inline __m128i Load8(const std::int16_t* p) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+}
 
 // The 8 alpha values of an interpolated alpha half, in bytes 0-7.
 inline __m128i AlphaPalette(const std::uint8_t* a) {
@@ -155,7 +162,9 @@ inline __m128i TableAlphaPalette() {
     return _mm_setr_epi32(0, 85 << 24, static_cast<int>(170u << 24), static_cast<int>(255u << 24));
 }
 
-inline void StoreRow(std::uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+inline void StoreRow(std::uint8_t* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
 
 template <BlockKind K>
 inline void DecodeBlock(const std::uint8_t* block, std::uint8_t* out, std::size_t stride) {
@@ -164,7 +173,8 @@ inline void DecodeBlock(const std::uint8_t* block, std::uint8_t* out, std::size_
     if constexpr (K == BlockKind::Dxt1) {
         palette = _mm_or_si128(palette, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
         for (int y = 0; y < 4; ++y) {
-            StoreRow(out + y * stride, _mm_shuffle_epi8(palette, LoadMask(kRowMasks[colour[4 + y]])));
+            StoreRow(out + y * stride,
+                     _mm_shuffle_epi8(palette, LoadMask(kRowMasks[colour[4 + y]])));
         }
     } else if constexpr (K == BlockKind::Table) {
         const __m128i alpha = TableAlphaPalette();
@@ -207,9 +217,15 @@ void DecodeAll(std::uint8_t* out, ByteView blocks, std::int32_t width, std::int3
 void DecodeAllVector(BlockKind kind, std::uint8_t* out, ByteView blocks, std::int32_t width,
                      std::int32_t height) {
     switch (kind) {
-        case BlockKind::Interpolated: DecodeAll<BlockKind::Interpolated>(out, blocks, width, height); break;
-        case BlockKind::Table: DecodeAll<BlockKind::Table>(out, blocks, width, height); break;
-        case BlockKind::Dxt1: DecodeAll<BlockKind::Dxt1>(out, blocks, width, height); break;
+        case BlockKind::Interpolated:
+            DecodeAll<BlockKind::Interpolated>(out, blocks, width, height);
+            break;
+        case BlockKind::Table:
+            DecodeAll<BlockKind::Table>(out, blocks, width, height);
+            break;
+        case BlockKind::Dxt1:
+            DecodeAll<BlockKind::Dxt1>(out, blocks, width, height);
+            break;
     }
 }
 

@@ -9,11 +9,11 @@ Picture DecodeTexture(ByteView entry, const TextureInfo& info) {
     Picture picture(info.width, info.height);  // zero-filled: missing data stays zero
 
     // Only the bytes the entry really holds take part, and never more than the top level.
-    const std::size_t header = std::min<std::size_t>(static_cast<std::size_t>(info.header_length),
-                                                     entry.size());
+    const std::size_t header =
+        std::min<std::size_t>(static_cast<std::size_t>(info.header_length), entry.size());
     ByteView data = entry.subspan(header);
-    const auto data_size = static_cast<std::size_t>(
-        TopLevelDataSize(info.width, info.height, info.pixel_class));
+    const auto data_size =
+        static_cast<std::size_t>(TopLevelDataSize(info.width, info.height, info.pixel_class));
     if (data.size() > data_size) data = data.first(data_size);
 
     switch (info.pixel_class) {

@@ -42,9 +42,9 @@ struct Fixture {
     Bytes dxt5 = BuildTextureEntry(1, 0, 2, 2, Pattern(16, 3));
 
     Fixture() {
-        const Bytes archive_bytes = BuildLink({BuildLink({BuildGt1g({dxt1, bgra})}),
-                                               BuildLink({Pattern(10, 4)}),
-                                               BuildLink({BuildGt1g({dxt5})})});
+        const Bytes archive_bytes =
+            BuildLink({BuildLink({BuildGt1g({dxt1, bgra})}), BuildLink({Pattern(10, 4)}),
+                       BuildLink({BuildGt1g({dxt5})})});
         std::ofstream(archive, std::ios::binary)
             .write(reinterpret_cast<const char*>(archive_bytes.data()),
                    static_cast<std::streamsize>(archive_bytes.size()));
@@ -52,15 +52,17 @@ struct Fixture {
     }
 
     test::CliRun Export(std::vector<std::string> extra) {
-        std::vector<std::string> args = {"--program-dir", dir.path().string(), "export",
-                                         archive.string(), "--out", out.string()};
+        std::vector<std::string> args = {"--program-dir", dir.path().string(),
+                                         "export",        archive.string(),
+                                         "--out",         out.string()};
         args.insert(args.end(), extra.begin(), extra.end());
         return RunCli(dir.path(), args);
     }
 
     std::vector<std::string> Files() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(out)) names.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(out))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -70,8 +72,8 @@ TEST(ExportCommand, WritesEveryFrameOfEveryBlockByDefault) {
     Fixture f;
     const auto run = f.Export({});
     EXPECT_EQ(run.exit_code, 0) << run.err;
-    EXPECT_EQ(f.Files(), (std::vector<std::string>{"00001_00001.bmp", "00001_00002.bmp",
-                                                    "00003_00001.bmp"}));
+    EXPECT_EQ(f.Files(),
+              (std::vector<std::string>{"00001_00001.bmp", "00001_00002.bmp", "00003_00001.bmp"}));
     EXPECT_EQ(ReadAll(f.out / "00001_00001.bmp"), ExpectedFile(f.dxt1));
     EXPECT_EQ(ReadAll(f.out / "00001_00002.bmp"), ExpectedFile(f.bgra));  // alpha as stored
     EXPECT_EQ(ReadAll(f.out / "00003_00001.bmp"), ExpectedFile(f.dxt5));
@@ -119,8 +121,9 @@ TEST(ExportCommand, MissingFolderAndUnwritableFiles) {
 
     // Trailing separators on the folder change nothing.
     Fixture g;
-    run = RunCli(g.dir.path(), {"--program-dir", g.dir.path().string(), "export", g.archive.string(),
-                                "--out", g.out.string() + "//", "--first", "3"});
+    run =
+        RunCli(g.dir.path(), {"--program-dir", g.dir.path().string(), "export", g.archive.string(),
+                              "--out", g.out.string() + "//", "--first", "3"});
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(g.Files(), (std::vector<std::string>{"00003_00001.bmp"}));
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <csignal>
 #include <fstream>
 #include <iterator>
-#include <sys/resource.h>
 
 #include "picture/BitmapFile.h"
 #include "support/BmpWriter.h"
@@ -18,7 +18,8 @@ using test::PatternPicture;
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(const std::filesystem::path& path) {
@@ -126,14 +127,16 @@ TEST(BitmapFile, RefusesWithTheRightOutcome) {
     const RefusalCase cases[] = {
         {"PNG named .bmp", png, 4, 2, BitmapOutcome::NotBmp},
         {"empty file", {}, 4, 2, BitmapOutcome::OpenFailed},
-        {"bit fields", MakeBmp(PatternPicture(4, 2), {32, false, 124, 3}), 4, 2, BitmapOutcome::BadDepth},
+        {"bit fields", MakeBmp(PatternPicture(4, 2), {32, false, 124, 3}), 4, 2,
+         BitmapOutcome::BadDepth},
         {"8-bit", MakeBmp(PatternPicture(4, 2), {8}), 4, 2, BitmapOutcome::BadDepth},
         {"16-bit", MakeBmp(PatternPicture(4, 2), {16}), 4, 2, BitmapOutcome::BadDepth},
         {"width differs", good32, 8, 2, BitmapOutcome::SizeMismatch},
         {"height differs", good32, 4, 4, BitmapOutcome::SizeMismatch},
         {"header cut short", short_header, 4, 2, BitmapOutcome::OpenFailed},
         {"pixels cut short", short_pixels, 3, 2, BitmapOutcome::OpenFailed},
-        {"pixel offset past the end", WithU32(good32, 10, 1u << 31), 4, 2, BitmapOutcome::OpenFailed},
+        {"pixel offset past the end", WithU32(good32, 10, 1u << 31), 4, 2,
+         BitmapOutcome::OpenFailed},
         {"claims 32768 x 32768", WithU32(WithU32(good32, 18, 32768), 22, 32768), std::nullopt,
          std::nullopt, BitmapOutcome::OpenFailed},
         {"width 0", WithU32(good32, 18, 0), std::nullopt, std::nullopt, BitmapOutcome::OpenFailed},
@@ -172,7 +175,8 @@ TEST(BitmapFile, OutcomeMessages) {
     EXPECT_STREQ(BitmapOutcomeMessage(BitmapOutcome::OpenFailed), "文件读取失败！\n ");
     EXPECT_STREQ(BitmapOutcomeMessage(BitmapOutcome::NotBmp),
                  "目前只支持bmp格式图片的导入，请重新选择图片！\n ");
-    EXPECT_STREQ(BitmapOutcomeMessage(BitmapOutcome::BadDepth), "仅支持24位色和32位色的bmp图片！\n ");
+    EXPECT_STREQ(BitmapOutcomeMessage(BitmapOutcome::BadDepth),
+                 "仅支持24位色和32位色的bmp图片！\n ");
     EXPECT_STREQ(BitmapOutcomeMessage(BitmapOutcome::SizeMismatch), "图片大小不相符！\n ");
 }
 

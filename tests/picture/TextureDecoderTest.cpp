@@ -10,8 +10,10 @@ namespace {
 
 // An entry: 8-byte header (format code, size byte) followed by `data`.
 Bytes Entry(std::uint8_t format, std::int32_t width, std::int32_t height, const Bytes& data) {
-    Bytes e = {0x10, format, static_cast<std::uint8_t>(SizeExponent(width) | (SizeExponent(height) << 4)),
-               0, 0, 0, 0, 0};
+    Bytes e = {
+        0x10, format, static_cast<std::uint8_t>(SizeExponent(width) | (SizeExponent(height) << 4)),
+        0,    0,      0,
+        0,    0};
     e.insert(e.end(), data.begin(), data.end());
     return e;
 }
@@ -55,7 +57,8 @@ class TextureDecoder : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         previous_ = SetVectorDecoding(GetParam());
-        if (GetParam() && !VectorDecodingActive()) GTEST_SKIP() << "no vector path on this processor";
+        if (GetParam() && !VectorDecodingActive())
+            GTEST_SKIP() << "no vector path on this processor";
     }
     void TearDown() override { SetVectorDecoding(previous_); }
 
@@ -77,9 +80,12 @@ TEST_P(TextureDecoder, WorkedExamples) {
     ExpectEveryPixel(Decode(Entry(0, 4, 4, Dxt5Block(255, 255, 0, Dxt1Block(0xFFFF, 0, 0)))),
                      {247, 251, 247, 255});
     // Interpolated alpha, both orders of the endpoints.
-    ExpectEveryPixel(Decode(Entry(0, 4, 4, Dxt5Block(255, 0, 7, Dxt1Block(0, 0, 0)))), {0, 0, 0, 36});
-    ExpectEveryPixel(Decode(Entry(0, 4, 4, Dxt5Block(0, 255, 7, Dxt1Block(0, 0, 0)))), {0, 0, 0, 255});
-    ExpectEveryPixel(Decode(Entry(0, 4, 4, Dxt5Block(0, 255, 6, Dxt1Block(0, 0, 0)))), {0, 0, 0, 0});
+    ExpectEveryPixel(Decode(Entry(0, 4, 4, Dxt5Block(255, 0, 7, Dxt1Block(0, 0, 0)))),
+                     {0, 0, 0, 36});
+    ExpectEveryPixel(Decode(Entry(0, 4, 4, Dxt5Block(0, 255, 7, Dxt1Block(0, 0, 0)))),
+                     {0, 0, 0, 255});
+    ExpectEveryPixel(Decode(Entry(0, 4, 4, Dxt5Block(0, 255, 6, Dxt1Block(0, 0, 0)))),
+                     {0, 0, 0, 0});
 }
 
 TEST_P(TextureDecoder, Bgra32IsCopiedWithItsAlpha) {
@@ -123,7 +129,8 @@ std::array<int, 4> ReferencePixel(const std::uint8_t* b, int x, int y, AlphaMode
     const int ci = (b[12 + y] >> (2 * x)) & 3;
     std::array<int, 4> px{};
     for (int ch = 0; ch < 3; ++ch) {
-        const int p[4] = {e0[ch], e1[ch], (2 * e0[ch] + e1[ch] + 1) / 3, (e0[ch] + 2 * e1[ch] + 1) / 3};
+        const int p[4] = {e0[ch], e1[ch], (2 * e0[ch] + e1[ch] + 1) / 3,
+                          (e0[ch] + 2 * e1[ch] + 1) / 3};
         px[ch] = p[ci];
     }
     if (mode == AlphaMode::TableAlpha) {
@@ -199,8 +206,8 @@ TEST_P(TextureDecoder, MatchesReferenceForAllEndpoints) {
             const int c0 = a0 << 8 | a1;
             const int c1 = static_cast<int>(rng() & 0xFFFF);
             // Alpha indices 0..7 twice; colour indices 0..3 in every row.
-            blocks.insert(blocks.end(), {std::uint8_t(a0), std::uint8_t(a1), 0x88, 0xC6, 0xFA, 0x88,
-                                         0xC6, 0xFA});
+            blocks.insert(blocks.end(),
+                          {std::uint8_t(a0), std::uint8_t(a1), 0x88, 0xC6, 0xFA, 0x88, 0xC6, 0xFA});
             blocks.insert(blocks.end(), {std::uint8_t(c0), std::uint8_t(c0 >> 8), std::uint8_t(c1),
                                          std::uint8_t(c1 >> 8), 0xE4, 0x1B, 0x4E, 0xB1});
         }
@@ -217,7 +224,8 @@ TEST_P(TextureDecoder, PicturesBelowOneBlockDecodeToZeros) {
             const Bytes data(static_cast<std::size_t>(w) * h, 0xFF);
             Picture p = Decode(Entry(format, w, h, data));
             ASSERT_EQ(p.pixels.size(), static_cast<std::size_t>(w) * h * 4);
-            EXPECT_EQ(p.pixels, Bytes(p.pixels.size(), 0)) << w << "x" << h << " format " << int(format);
+            EXPECT_EQ(p.pixels, Bytes(p.pixels.size(), 0))
+                << w << "x" << h << " format " << int(format);
         }
     }
 }
@@ -233,7 +241,8 @@ TEST_P(TextureDecoder, MissingDataDecodesAsZeros) {
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 8; ++x) {
             const bool decoded = y < 4;  // blocks 0 and 1; block 2 is incomplete
-            const std::array<int, 4> expected = decoded ? PixelAt(whole, x, y) : std::array<int, 4>{};
+            const std::array<int, 4> expected =
+                decoded ? PixelAt(whole, x, y) : std::array<int, 4>{};
             EXPECT_EQ(PixelAt(part, x, y), expected) << x << "," << y;
         }
     }

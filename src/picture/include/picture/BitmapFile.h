@@ -38,7 +38,7 @@ BitmapRead ReadReplacementBitmap(const std::filesystem::path& path,
                                  std::optional<std::int32_t> required_width,
                                  std::optional<std::int32_t> required_height);
 
-inline constexpr std::size_t kBitmapHeaderSize = 54;  // 14-byte file header + 40-byte info header
+inline constexpr std::size_t kBitmapHeaderSize = 54;   // 14-byte file header + 40-byte info header
 inline constexpr std::int32_t kBitmapMaxSide = 32768;  // larger sides are refused as damage
 
 // The 54-byte header of a written file: "BM", file size 54 + w*h*4, pixel offset 54, then the
