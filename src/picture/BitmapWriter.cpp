@@ -58,9 +58,16 @@ bool WriteBitmapFile(const std::filesystem::path& path, const Picture& picture) 
         static_cast<std::uint64_t>(picture.height < 0 ? 0 : picture.height) * 4;
     if (picture.pixels.size() != expected) return false;  // not a whole picture
 
+    // A file already there is replaced only when it could be written in place: a read-only
+    // export target is refused, not swapped for a new file.
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        std::ofstream probe(path, std::ios::binary | std::ios::app);  // opens without changing it
+        if (!probe) return false;
+    }
+
     std::filesystem::path part = path;
     part += ".tavrel-part";
-    std::error_code ec;
     if (!WriteWhole(part, picture)) {
         std::filesystem::remove(part, ec);
         return false;

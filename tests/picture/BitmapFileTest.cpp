@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <fstream>
@@ -188,6 +189,15 @@ TEST(BitmapFile, WriteFailureIsReportedAndLeavesNoPartialFile) {
     EXPECT_FALSE(WriteBitmapFile(dir / "taken", picture));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "taken"));
     EXPECT_FALSE(WriteBitmapFile(dir / "no-such-folder" / "x.bmp", picture));
+
+    // A read-only file of that name is refused and kept (file modes do not bind root).
+    const auto read_only = dir / "read-only.bmp";
+    WriteFile(read_only, {'r', 'o'});
+    std::filesystem::permissions(read_only, std::filesystem::perms::owner_read);
+    if (geteuid() != 0) {
+        EXPECT_FALSE(WriteBitmapFile(read_only, picture));
+        EXPECT_EQ(ReadFile(read_only), (Bytes{'r', 'o'}));
+    }
 
     // A short write (file size limit standing in for a full disk): the old file survives.
     const auto path = dir / "old.bmp";
