@@ -1,5 +1,7 @@
 // The picture view: start picture, the frame at the top left unscaled, scroll extents,
 // an empty view after an unrecognised file.
+#include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -59,6 +61,27 @@ private slots:
         frame_->Action(kCmdPrevBlock)->trigger();
         frame_->Tree()->setCurrentItem(frame_->Tree()->FindItem(game_ / "Other.bin"));
         QCOMPARE(view_->viewport()->grab().toImage().pixelColor(0, 0), background);
+    }
+
+    void goToBlockAsksForANumber() {
+        frame_->Action(kCmdOpen)->trigger();
+        frame_->Tree()->setCurrentItem(frame_->Tree()->FindItem(game_ / "Good.bin"));
+        QStringList seen;
+        dialogs_.execs.push_back([&](QDialog& d) {
+            auto* field = d.findChild<QLineEdit*>();
+            seen << d.windowTitle() << field->text();
+            for (QLabel* label : d.findChildren<QLabel*>()) seen << label->text();
+            field->setText("7");
+            d.accept();
+            return d.result();
+        });
+        frame_->RefreshCommandStates();
+        frame_->Action(kCmdGoToBlock)->trigger();
+        QCOMPARE(seen, (QStringList{"输入数值", "1", "请输入数值："}));
+        QCOMPARE(app_->GetSession().state.current_block, 7u);
+
+        frame_->Action(kCmdGoToBlock)->trigger();  // cancelled: nothing changes
+        QCOMPARE(app_->GetSession().state.current_block, 7u);
     }
 
     void largeExtentScrolls() {
