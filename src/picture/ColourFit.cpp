@@ -4,15 +4,11 @@
 #include <array>
 #include <cstdlib>
 
+#include "ClusterFit.h"
+#include "Float4.h"
+
 namespace tavrel::detail {
 namespace {
-
-struct Vec3 {
-    float r = 0, g = 0, b = 0;
-};
-
-// Weight of colour 0 in the palette entry of each index.
-constexpr float kWeight0[4] = {1.0f, 0.0f, 2.0f / 3.0f, 1.0f / 3.0f};
 
 struct NearestGrid {
     std::array<std::uint8_t, 256> five{};
@@ -37,10 +33,7 @@ const NearestGrid& Grid() {
     return grid;
 }
 
-int ToByte(float v) {
-    v = std::clamp(v, 0.0f, 255.0f);
-    return static_cast<int>(v + 0.5f);
-}
+int ToByte(float v) { return static_cast<int>(std::clamp(v, 0.0f, 255.0f) + 0.5f); }
 
 Colour565 Quantise(const Vec3& v) {
     const NearestGrid& grid = Grid();
@@ -49,116 +42,76 @@ Colour565 Quantise(const Vec3& v) {
 
 EndpointPair565 Quantise(const Vec3& e0, const Vec3& e1) { return {Quantise(e0), Quantise(e1)}; }
 
-float NearestIndices(const BlockPixels& px, const Palette& pal, int* idx) {
-    alignas(32) float best[16];
-    for (int i = 0; i < 16; ++i) {
-        const float dr = px.r[i] - pal.r[0], dg = px.g[i] - pal.g[0], db = px.b[i] - pal.b[0];
-        best[i] = dr * dr + dg * dg + db * db;
-        idx[i] = 0;
-    }
-    for (int k = 1; k < 4; ++k) {
-        const float pr = pal.r[k], pg = pal.g[k], pb = pal.b[k];
-        for (int i = 0; i < 16; ++i) {
-            const float dr = px.r[i] - pr, dg = px.g[i] - pg, db = px.b[i] - pb;
-            const float d = dr * dr + dg * dg + db * db;
-            const bool closer = d < best[i];
-            best[i] = closer ? d : best[i];
-            idx[i] = closer ? k : idx[i];
+// Squared distance of four pixels to palette colour k.
+inline Float4 Distance(const Float4& r, const Float4& g, const Float4& b, const Palette& pal, int k) {
+    const Float4 dr = r - Float4::Splat(pal.r[k]);
+    const Float4 dg = g - Float4::Splat(pal.g[k]);
+    const Float4 db = b - Float4::Splat(pal.b[k]);
+    return dr * dr + dg * dg + db * db;
+}
+
+// Each pixel's nearest palette step (0..3, as a float) and the total squared error.
+float NearestSteps(const BlockPixels& px, const Palette& pal, float* steps) {
+    Float4 total = Float4::Splat(0);
+    for (int q = 0; q < 16; q += 4) {
+        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q), b = Float4::Load(px.b + q);
+        Float4 best = Distance(r, g, b, pal, 0);
+        Float4 step = Float4::Splat(0);
+        for (int k = 1; k < 4; ++k) {
+            const Float4 d = Distance(r, g, b, pal, k);
+            step = SelectLess(d, best, Float4::Splat(static_cast<float>(k)), step);
+            best = Min(d, best);
         }
+        total = total + best;
+        step.Store(steps + q);
     }
-    float sum = 0;
-    for (int i = 0; i < 16; ++i) sum += best[i];
-    return sum;
+    return Sum(total);
 }
 
-// Principal axis of the block's colours through their mean (covariance matrix, power
-// iteration); the endpoints are the extreme projections onto it.
-void PrincipalEndpoints(const BlockPixels& px, Vec3& e0, Vec3& e1) {
-    Vec3 mean;
-    for (int i = 0; i < 16; ++i) {
-        mean.r += px.r[i];
-        mean.g += px.g[i];
-        mean.b += px.b[i];
-    }
-    mean.r /= 16;
-    mean.g /= 16;
-    mean.b /= 16;
-    float rr = 0, rg = 0, rb = 0, gg = 0, gb = 0, bb = 0;
-    for (int i = 0; i < 16; ++i) {
-        const float r = px.r[i] - mean.r, g = px.g[i] - mean.g, b = px.b[i] - mean.b;
-        rr += r * r;
-        rg += r * g;
-        rb += r * b;
-        gg += g * g;
-        gb += g * b;
-        bb += b * b;
-    }
-    Vec3 axis{rr + rg + rb, rg + gg + gb, rb + gb + bb};
-    for (int step = 0; step < 4; ++step) {
-        const float m = std::max({std::abs(axis.r), std::abs(axis.g), std::abs(axis.b)});
-        if (m <= 0.0f) break;
-        const Vec3 v{axis.r / m, axis.g / m, axis.b / m};
-        axis = {rr * v.r + rg * v.g + rb * v.b, rg * v.r + gg * v.g + gb * v.b,
-                rb * v.r + gb * v.g + bb * v.b};
-    }
-    float len2 = axis.r * axis.r + axis.g * axis.g + axis.b * axis.b;
-    if (len2 < 1e-12f) {
-        axis = {1, 1, 1};
-        len2 = 3;
-    }
-    float lo = 0, hi = 0;
-    for (int i = 0; i < 16; ++i) {
-        const float t = (px.r[i] - mean.r) * axis.r + (px.g[i] - mean.g) * axis.g +
-                        (px.b[i] - mean.b) * axis.b;
-        lo = std::min(lo, t);
-        hi = std::max(hi, t);
-    }
-    lo /= len2;
-    hi /= len2;
-    e0 = {mean.r + axis.r * hi, mean.g + axis.g * hi, mean.b + axis.b * hi};
-    e1 = {mean.r + axis.r * lo, mean.g + axis.g * lo, mean.b + axis.b * lo};
-}
-
-// Indices by the position of each pixel's projection on the segment e0-e1, as if the
-// palette were exactly a third apart.
-void ProjectedIndices(const BlockPixels& px, const Vec3& e0, const Vec3& e1, int* idx) {
-    constexpr int kIndexOfStep[4] = {0, 2, 3, 1};
+// Steps by the position of each pixel's projection on the segment e0-e1, as if the palette
+// lay exactly in thirds.
+void ProjectedSteps(const BlockPixels& px, const Vec3& e0, const Vec3& e1, float* steps) {
     const Vec3 d{e1.r - e0.r, e1.g - e0.g, e1.b - e0.b};
     const float len2 = d.r * d.r + d.g * d.g + d.b * d.b;
     const float scale = len2 > 1e-6f ? 3.0f / len2 : 0.0f;
-    for (int i = 0; i < 16; ++i) {
-        const float t =
-            ((px.r[i] - e0.r) * d.r + (px.g[i] - e0.g) * d.g + (px.b[i] - e0.b) * d.b) * scale;
-        const int step = static_cast<int>(std::clamp(t, 0.0f, 3.0f) + 0.5f);
-        idx[i] = kIndexOfStep[step];
+    const Float4 dr = Float4::Splat(d.r * scale), dg = Float4::Splat(d.g * scale),
+                 db = Float4::Splat(d.b * scale);
+    const Float4 r0 = Float4::Splat(e0.r), g0 = Float4::Splat(e0.g), b0 = Float4::Splat(e0.b);
+    const Float4 zero = Float4::Splat(0), three = Float4::Splat(3);
+    for (int q = 0; q < 16; q += 4) {
+        const Float4 t = (Float4::Load(px.r + q) - r0) * dr + (Float4::Load(px.g + q) - g0) * dg +
+                         (Float4::Load(px.b + q) - b0) * db;
+        RoundNonNegative(Min(Max(t, zero), three)).Store(steps + q);
     }
 }
 
-// Endpoints that minimise the squared error for fixed indices (2x2 normal equations, the
-// same for each channel). False when the indices do not determine both endpoints.
-bool LeastSquaresEndpoints(const BlockPixels& px, const int* idx, Vec3& e0, Vec3& e1) {
-    float aa = 0, ab = 0, bb = 0;
-    Vec3 x0, x1;
-    for (int i = 0; i < 16; ++i) {
-        const float w = kWeight0[idx[i]];
-        const float v = 1.0f - w;
-        aa += w * w;
-        ab += w * v;
-        bb += v * v;
-        x0.r += w * px.r[i];
-        x0.g += w * px.g[i];
-        x0.b += w * px.b[i];
-        x1.r += v * px.r[i];
-        x1.g += v * px.g[i];
-        x1.b += v * px.b[i];
+// Endpoints that minimise the squared error for fixed steps (2x2 normal equations, the same
+// for each channel). False when the steps do not determine both endpoints.
+bool LeastSquaresEndpoints(const BlockPixels& px, const float* steps, Vec3& e0, Vec3& e1) {
+    const Float4 third = Float4::Splat(1.0f / 3.0f), one = Float4::Splat(1);
+    Float4 aa = Float4::Splat(0), ab = aa, bb = aa, x0r = aa, x0g = aa, x0b = aa, x1r = aa,
+           x1g = aa, x1b = aa;
+    for (int q = 0; q < 16; q += 4) {
+        const Float4 v = Float4::Load(steps + q) * third;  // weight of colour 1
+        const Float4 w = one - v;
+        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q), b = Float4::Load(px.b + q);
+        aa = aa + w * w;
+        ab = ab + w * v;
+        bb = bb + v * v;
+        x0r = x0r + w * r;
+        x0g = x0g + w * g;
+        x0b = x0b + w * b;
+        x1r = x1r + v * r;
+        x1g = x1g + v * g;
+        x1b = x1b + v * b;
     }
-    const float det = aa * bb - ab * ab;
+    const float a = Sum(aa), c = Sum(ab), d = Sum(bb);
+    const float det = a * d - c * c;
     if (det < 1e-3f) return false;
     const float inv = 1.0f / det;
-    e0 = {(bb * x0.r - ab * x1.r) * inv, (bb * x0.g - ab * x1.g) * inv,
-          (bb * x0.b - ab * x1.b) * inv};
-    e1 = {(aa * x1.r - ab * x0.r) * inv, (aa * x1.g - ab * x0.g) * inv,
-          (aa * x1.b - ab * x0.b) * inv};
+    const Vec3 s0{Sum(x0r), Sum(x0g), Sum(x0b)}, s1{Sum(x1r), Sum(x1g), Sum(x1b)};
+    e0 = {(d * s0.r - c * s1.r) * inv, (d * s0.g - c * s1.g) * inv, (d * s0.b - c * s1.b) * inv};
+    e1 = {(a * s1.r - c * s0.r) * inv, (a * s1.g - c * s0.g) * inv, (a * s1.b - c * s0.b) * inv};
     return true;
 }
 
@@ -191,38 +144,47 @@ void RefineOnGrid(const BlockPixels& px, EndpointPair565& ep, float& error, int 
     }
 }
 
-struct SearchEffort {
-    int refits;  // rounds of exact assignment and least-squares refit on the grid
-    int grid_rounds;
-};
+// Rounds of exact assignment and least-squares refit on the grid, while they help.
+void RefitOnGrid(const BlockPixels& px, EndpointPair565& ep, float& error, int rounds) {
+    float steps[16];
+    for (int i = 0; i < rounds && error > 0; ++i) {
+        Vec3 e0, e1;
+        NearestSteps(px, MakePalette(ep), steps);
+        if (!LeastSquaresEndpoints(px, steps, e0, e1)) break;
+        const EndpointPair565 cand = Quantise(e0, e1);
+        const float e = PaletteError(px, MakePalette(cand));
+        if (!(e < error)) break;
+        ep = cand;
+        error = e;
+    }
+}
 
 EndpointPair565 FitFast(const BlockPixels& px) {
+    const ColourAxis axis = PrincipalAxis(px);
     Vec3 e0, e1;
-    PrincipalEndpoints(px, e0, e1);
-    int idx[16];
+    AxisExtremes(px, axis, e0, e1);
+    alignas(16) float steps[16];
     for (int i = 0; i < 2; ++i) {
-        ProjectedIndices(px, e0, e1, idx);
-        if (!LeastSquaresEndpoints(px, idx, e0, e1)) break;
+        ProjectedSteps(px, e0, e1, steps);
+        if (!LeastSquaresEndpoints(px, steps, e0, e1)) break;
     }
     return Quantise(e0, e1);
 }
 
-EndpointPair565 FitSearched(const BlockPixels& px, const SearchEffort& effort) {
+struct SearchEffort {
+    float reach;      // of the cluster fit's judgement on the grid
+    int refits;       // rounds of RefitOnGrid
+    int grid_rounds;  // rounds of RefineOnGrid
+};
+
+EndpointPair565 FitClusters(const BlockPixels& px, const SearchEffort& effort) {
+    const ColourAxis axis = PrincipalAxis(px);
     Vec3 e0, e1;
-    PrincipalEndpoints(px, e0, e1);
+    if (!ClusterFitEndpoints(px, axis, effort.reach, e0, e1)) AxisExtremes(px, axis, e0, e1);
     EndpointPair565 best = Quantise(e0, e1);
-    float best_error = PaletteError(px, MakePalette(best));
-    int idx[16];
-    for (int i = 0; i < effort.refits && best_error > 0; ++i) {
-        NearestIndices(px, MakePalette(best), idx);
-        if (!LeastSquaresEndpoints(px, idx, e0, e1)) break;
-        const EndpointPair565 cand = Quantise(e0, e1);
-        const float e = PaletteError(px, MakePalette(cand));
-        if (!(e < best_error)) break;
-        best = cand;
-        best_error = e;
-    }
-    RefineOnGrid(px, best, best_error, effort.grid_rounds);
+    float error = PaletteError(px, MakePalette(best));
+    RefitOnGrid(px, best, error, effort.refits);
+    RefineOnGrid(px, best, error, effort.grid_rounds);
     return best;
 }
 
@@ -241,10 +203,10 @@ BlockPixels LoadBlockPixels(const std::uint8_t* bgra) {
 Palette MakePalette(const EndpointPair565& ep) {
     const int r0 = Widen5(ep.c0.r), g0 = Widen6(ep.c0.g), b0 = Widen5(ep.c0.b);
     const int r1 = Widen5(ep.c1.r), g1 = Widen6(ep.c1.g), b1 = Widen5(ep.c1.b);
+    const int r[4] = {r0, Third(r0, r1), Third(r1, r0), r1};
+    const int g[4] = {g0, Third(g0, g1), Third(g1, g0), g1};
+    const int b[4] = {b0, Third(b0, b1), Third(b1, b0), b1};
     Palette p;
-    const int r[4] = {r0, r1, Third(r0, r1), Third(r1, r0)};
-    const int g[4] = {g0, g1, Third(g0, g1), Third(g1, g0)};
-    const int b[4] = {b0, b1, Third(b0, b1), Third(b1, b0)};
     for (int k = 0; k < 4; ++k) {
         p.r[k] = static_cast<float>(r[k]);
         p.g[k] = static_cast<float>(g[k]);
@@ -254,29 +216,23 @@ Palette MakePalette(const EndpointPair565& ep) {
 }
 
 float PaletteError(const BlockPixels& px, const Palette& pal) {
-    alignas(32) float best[16];
-    for (int i = 0; i < 16; ++i) {
-        const float dr = px.r[i] - pal.r[0], dg = px.g[i] - pal.g[0], db = px.b[i] - pal.b[0];
-        best[i] = dr * dr + dg * dg + db * db;
+    Float4 total = Float4::Splat(0);
+    for (int q = 0; q < 16; q += 4) {
+        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q), b = Float4::Load(px.b + q);
+        Float4 best = Distance(r, g, b, pal, 0);
+        for (int k = 1; k < 4; ++k) best = Min(Distance(r, g, b, pal, k), best);
+        total = total + best;
     }
-    for (int k = 1; k < 4; ++k) {
-        const float pr = pal.r[k], pg = pal.g[k], pb = pal.b[k];
-        for (int i = 0; i < 16; ++i) {
-            const float dr = px.r[i] - pr, dg = px.g[i] - pg, db = px.b[i] - pb;
-            const float d = dr * dr + dg * dg + db * db;
-            best[i] = d < best[i] ? d : best[i];
-        }
-    }
-    float sum = 0;
-    for (int i = 0; i < 16; ++i) sum += best[i];
-    return sum;
+    return Sum(total);
 }
 
 float AssignIndices(const BlockPixels& px, const Palette& palette, std::uint32_t* indices) {
-    int idx[16];
-    const float error = NearestIndices(px, palette, idx);
+    alignas(16) float steps[16];
+    const float error = NearestSteps(px, palette, steps);
     std::uint32_t packed = 0;
-    for (int i = 0; i < 16; ++i) packed |= static_cast<std::uint32_t>(idx[i]) << (2 * i);
+    for (int i = 0; i < 16; ++i) {
+        packed |= static_cast<std::uint32_t>(kIndexOfStep[static_cast<int>(steps[i])]) << (2 * i);
+    }
     *indices = packed;
     return error;
 }
@@ -284,10 +240,10 @@ float AssignIndices(const BlockPixels& px, const Palette& palette, std::uint32_t
 EndpointPair565 FitEndpoints(const BlockPixels& px, EncodeQuality quality) {
     switch (quality) {
         case EncodeQuality::Fast: return FitFast(px);
-        case EncodeQuality::Default: return FitSearched(px, {3, 8});
-        case EncodeQuality::Best: return FitSearched(px, {6, 32});
+        case EncodeQuality::Default: return FitClusters(px, {0.01f, 2, 4});
+        case EncodeQuality::Best: return FitClusters(px, {0.2f, 4, 16});
     }
-    return FitSearched(px, {3, 8});
+    return FitClusters(px, {0.01f, 2, 4});
 }
 
 }  // namespace tavrel::detail

@@ -16,13 +16,22 @@ struct BlockPixels {
     alignas(32) float b[16];
 };
 
-// The four palette colours of a pair of endpoints, as the common decoders widen them.
+// The four palette colours of a pair of endpoints, as the common decoders widen them, in
+// the order of their position on the line: colour 0, two thirds colour 0, one third
+// colour 0, colour 1. (Block index of step s: 0, 2, 3, 1.)
 struct Palette {
     float r[4], g[4], b[4];
 };
 
+inline constexpr int kIndexOfStep[4] = {0, 2, 3, 1};
+
 struct EndpointPair565 {
     Colour565 c0, c1;
+};
+
+// A colour with 8-bit scale channels, not rounded.
+struct Vec3 {
+    float r = 0, g = 0, b = 0;
 };
 
 BlockPixels LoadBlockPixels(const std::uint8_t* bgra);
