@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "Float4.h"
@@ -109,9 +110,32 @@ void ContinuousErrors(const Prefix& p, float* errors) {
     }
 }
 
+// For each 8-bit value the widened form of the nearest 5-bit (first row) and 6-bit (second
+// row) grid value.
+struct SnapTable {
+    float value[2][256];
+};
+
+const SnapTable& Snaps() {
+    static const SnapTable table = [] {
+        SnapTable t{};
+        for (int v = 0; v < 256; ++v) {
+            int best5 = 0, best6 = 0;
+            for (int q = 0; q < 64; ++q) {
+                if (q < 32 && std::abs(Widen5(q) - v) < std::abs(Widen5(best5) - v)) best5 = q;
+                if (std::abs(Widen6(q) - v) < std::abs(Widen6(best6) - v)) best6 = q;
+            }
+            t.value[0][v] = static_cast<float>(Widen5(best5));
+            t.value[1][v] = static_cast<float>(Widen6(best6));
+        }
+        return t;
+    }();
+    return table;
+}
+
 float SnapChannel(float v, float levels) {
-    const float c = std::clamp(v, 0.0f, 255.0f);
-    return static_cast<float>(static_cast<int>(c * (levels / 255.0f) + 0.5f)) * (255.0f / levels);
+    const int byte = static_cast<int>(std::clamp(v, 0.0f, 255.0f) + 0.5f);
+    return Snaps().value[levels > 40 ? 1 : 0][byte];
 }
 
 // Least-squares endpoints of a split.
@@ -153,11 +177,38 @@ Split SplitOf(float id) {
     return {n / 289, (n / 17) % 17, n % 17};
 }
 
-// The best split: by continuous error, or (`snapped`) by the error once on the grid. The
-// snapped search first takes the best continuous split, then only tries the splits whose
-// continuous error is below the best snapped error found so far; the others cannot win.
-// Returns false when no split fixes two endpoints.
-bool BestSplit(const Prefix& p, float energy, float reach, Split& best) {
+// Keeps the `capacity` best splits seen, best first.
+class SplitShortlist {
+public:
+    explicit SplitShortlist(int capacity) : capacity_(capacity) {}
+    // Splits with a snapped error at or above this cannot enter.
+    float Bound() const { return count_ < capacity_ ? 3e38f : error_[count_ - 1]; }
+    void Offer(const Split& split, float error) {
+        if (!(error < Bound())) return;
+        int at = count_ < capacity_ ? count_++ : count_ - 1;
+        while (at > 0 && error < error_[at - 1]) {
+            error_[at] = error_[at - 1];
+            split_[at] = split_[at - 1];
+            --at;
+        }
+        error_[at] = error;
+        split_[at] = split;
+    }
+    int count() const { return count_; }
+    const Split& operator[](int i) const { return split_[i]; }
+
+private:
+    int capacity_;
+    int count_ = 0;
+    float error_[kMaxClusterCandidates] = {};
+    Split split_[kMaxClusterCandidates] = {};
+};
+
+// The best splits: by continuous error, or (reach > 0) by the error once on the grid. The
+// snapped search takes the best continuous split first, then tries only the splits whose
+// continuous error is within `reach` of the best and below the snapped error the shortlist
+// asks for; the others cannot enter (a snapped error is never below the continuous one).
+void BestSplits(const Prefix& p, float energy, float reach, SplitShortlist& list) {
     const SplitTable& splits = Splits();
     const std::size_t slots = splits.id.size();
     alignas(16) float errors[kSplitSlots];
@@ -166,21 +217,19 @@ bool BestSplit(const Prefix& p, float energy, float reach, Split& best) {
     for (std::size_t s = 1; s < slots; ++s) {
         if (errors[s] < errors[first]) first = s;
     }
-    if (!(errors[first] < 1e29f)) return false;
-    best = SplitOf(splits.id[first]);
-    if (reach <= 0) return true;
-    float bound = SnappedError(p, best.i, best.j, best.k);
+    if (!(errors[first] < 1e29f)) return;
+    const Split best = SplitOf(splits.id[first]);
+    if (reach <= 0) {
+        list.Offer(best, errors[first]);
+        return;
+    }
+    list.Offer(best, SnappedError(p, best.i, best.j, best.k));
     const float horizon = errors[first] + reach * (energy + errors[first]);
     for (std::size_t s = 0; s < slots; ++s) {
-        if (!(errors[s] < bound && errors[s] <= horizon) || s == first) continue;
+        if (!(errors[s] < list.Bound() && errors[s] <= horizon) || s == first) continue;
         const Split cand = SplitOf(splits.id[s]);
-        const float e = SnappedError(p, cand.i, cand.j, cand.k);
-        if (e < bound) {
-            bound = e;
-            best = cand;
-        }
+        list.Offer(cand, SnappedError(p, cand.i, cand.j, cand.k));
     }
-    return true;
 }
 
 }  // namespace
@@ -245,8 +294,8 @@ void AxisExtremes(const BlockPixels& px, const ColourAxis& axis, Vec3& e0, Vec3&
     e1 = {axis.mean.r + d.r * tlo, axis.mean.g + d.g * tlo, axis.mean.b + d.b * tlo};
 }
 
-bool ClusterFitEndpoints(const BlockPixels& px, const ColourAxis& axis, float reach, Vec3& e0,
-                         Vec3& e1) {
+int ClusterFitEndpoints(const BlockPixels& px, const ColourAxis& axis, float reach, int count,
+                        Vec3* e0, Vec3* e1) {
     // Order the pixels along the axis.
     float t[16];
     int order[16];
@@ -275,10 +324,12 @@ bool ClusterFitEndpoints(const BlockPixels& px, const ColourAxis& axis, float re
     }
     float energy = 0;
     for (int n = 0; n < 16; ++n) energy += px.r[n] * px.r[n] + px.g[n] * px.g[n] + px.b[n] * px.b[n];
-    Split split;
-    if (!BestSplit(p, energy, reach, split)) return false;
-    SplitEndpoints(p, split.i, split.j, split.k, e0, e1);
-    return true;
+    SplitShortlist list(std::clamp(count, 1, kMaxClusterCandidates));
+    BestSplits(p, energy, reach, list);
+    for (int c = 0; c < list.count(); ++c) {
+        SplitEndpoints(p, list[c].i, list[c].j, list[c].k, e0[c], e1[c]);
+    }
+    return list.count();
 }
 
 }  // namespace tavrel::detail

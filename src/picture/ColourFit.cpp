@@ -115,27 +115,41 @@ bool LeastSquaresEndpoints(const BlockPixels& px, const float* steps, Vec3& e0, 
     return true;
 }
 
-// Steepest descent over single steps of one channel of one endpoint on the 5:6:5 grid,
-// each candidate judged by its exact error.
+// One move on the grid: a step of one channel of colour 0 (d0) and of colour 1 (d1).
+struct GridMove {
+    int channel, d0, d1;
+};
+
+// Single steps of one endpoint, and steps of both endpoints together, the same way (shift)
+// or opposite ways (stretch).
+constexpr GridMove kMoves[] = {
+    {0, 1, 0},  {0, -1, 0}, {0, 0, 1},  {0, 0, -1}, {1, 1, 0},  {1, -1, 0}, {1, 0, 1},
+    {1, 0, -1}, {2, 1, 0},  {2, -1, 0}, {2, 0, 1},  {2, 0, -1}, {0, 1, 1},  {0, -1, -1},
+    {0, 1, -1}, {0, -1, 1}, {1, 1, 1},  {1, -1, -1}, {1, 1, -1}, {1, -1, 1}, {2, 1, 1},
+    {2, -1, -1}, {2, 1, -1}, {2, -1, 1},
+};
+
+bool Apply(const GridMove& m, EndpointPair565& ep) {
+    int* v0 = m.channel == 0 ? &ep.c0.r : m.channel == 1 ? &ep.c0.g : &ep.c0.b;
+    int* v1 = m.channel == 0 ? &ep.c1.r : m.channel == 1 ? &ep.c1.g : &ep.c1.b;
+    const int top = m.channel == 1 ? 63 : 31;
+    *v0 += m.d0;
+    *v1 += m.d1;
+    return *v0 >= 0 && *v0 <= top && *v1 >= 0 && *v1 <= top;
+}
+
+// Steepest descent over moves on the 5:6:5 grid, each candidate judged by its exact error.
 void RefineOnGrid(const BlockPixels& px, EndpointPair565& ep, float& error, int rounds) {
     for (int round = 0; round < rounds && error > 0; ++round) {
         EndpointPair565 best = ep;
         float best_error = error;
-        for (int end = 0; end < 2; ++end) {
-            for (int channel = 0; channel < 3; ++channel) {
-                for (int delta = -1; delta <= 1; delta += 2) {
-                    EndpointPair565 cand = ep;
-                    Colour565& c = end == 0 ? cand.c0 : cand.c1;
-                    int& value = channel == 0 ? c.r : channel == 1 ? c.g : c.b;
-                    const int top = channel == 1 ? 63 : 31;
-                    value += delta;
-                    if (value < 0 || value > top) continue;
-                    const float e = PaletteError(px, MakePalette(cand));
-                    if (e < best_error) {
-                        best_error = e;
-                        best = cand;
-                    }
-                }
+        for (const GridMove& move : kMoves) {
+            EndpointPair565 cand = ep;
+            if (!Apply(move, cand)) continue;
+            const float e = PaletteError(px, MakePalette(cand));
+            if (e < best_error) {
+                best_error = e;
+                best = cand;
             }
         }
         if (!(best_error < error)) break;
@@ -173,18 +187,33 @@ EndpointPair565 FitFast(const BlockPixels& px) {
 
 struct SearchEffort {
     float reach;      // of the cluster fit's judgement on the grid
+    int candidates;   // best splits of the cluster fit taken further
     int refits;       // rounds of RefitOnGrid
     int grid_rounds;  // rounds of RefineOnGrid
 };
 
+// Cluster fit on the principal axis; each of its best splits is moved to the grid, refitted
+// and refined there, and the one with the least exact error wins.
 EndpointPair565 FitClusters(const BlockPixels& px, const SearchEffort& effort) {
     const ColourAxis axis = PrincipalAxis(px);
-    Vec3 e0, e1;
-    if (!ClusterFitEndpoints(px, axis, effort.reach, e0, e1)) AxisExtremes(px, axis, e0, e1);
-    EndpointPair565 best = Quantise(e0, e1);
-    float error = PaletteError(px, MakePalette(best));
-    RefitOnGrid(px, best, error, effort.refits);
-    RefineOnGrid(px, best, error, effort.grid_rounds);
+    Vec3 e0[kMaxClusterCandidates], e1[kMaxClusterCandidates];
+    int found = ClusterFitEndpoints(px, axis, effort.reach, effort.candidates, e0, e1);
+    if (found == 0) {
+        AxisExtremes(px, axis, e0[0], e1[0]);
+        found = 1;
+    }
+    EndpointPair565 best{};
+    float best_error = -1;
+    for (int c = 0; c < found; ++c) {
+        EndpointPair565 ep = Quantise(e0[c], e1[c]);
+        float error = PaletteError(px, MakePalette(ep));
+        RefitOnGrid(px, ep, error, effort.refits);
+        RefineOnGrid(px, ep, error, effort.grid_rounds);
+        if (best_error < 0 || error < best_error) {
+            best = ep;
+            best_error = error;
+        }
+    }
     return best;
 }
 
@@ -237,13 +266,16 @@ float AssignIndices(const BlockPixels& px, const Palette& palette, std::uint32_t
     return error;
 }
 
+constexpr SearchEffort kDefaultEffort{0.01f, 2, 2, 4};
+constexpr SearchEffort kBestEffort{0.5f, 4, 4, 16};
+
 EndpointPair565 FitEndpoints(const BlockPixels& px, EncodeQuality quality) {
     switch (quality) {
         case EncodeQuality::Fast: return FitFast(px);
-        case EncodeQuality::Default: return FitClusters(px, {0.01f, 2, 4});
-        case EncodeQuality::Best: return FitClusters(px, {0.2f, 4, 16});
+        case EncodeQuality::Default: return FitClusters(px, kDefaultEffort);
+        case EncodeQuality::Best: return FitClusters(px, kBestEffort);
     }
-    return FitClusters(px, {0.01f, 2, 4});
+    return FitClusters(px, kDefaultEffort);
 }
 
 }  // namespace tavrel::detail
