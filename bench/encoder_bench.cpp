@@ -186,10 +186,10 @@ Bytes EncodePerBlock(const Picture& p, std::size_t stride,
     return out;
 }
 
-Encoder Ours(const char* name, tavrel::EncodeQuality q, bool bc3) {
+Encoder Ours(const char* name, tavrel::EncodeQuality q, bool bc3, int threads = 1) {
     tavrel::EncodeOptions o;
     o.quality = q;
-    o.threads = 1;
+    o.threads = threads;
     if (bc3) return {name, 16, 8, [o](const Picture& p) { return tavrel::EncodeBc3(p, o); }};
     return {name, 8, 0, [o](const Picture& p) { return tavrel::EncodeBc1(p, o); }};
 }
@@ -301,10 +301,11 @@ int main(int argc, char** argv) {
             Ours("tavrel Fast", EncodeQuality::Fast, false),
             Ours("tavrel Default", EncodeQuality::Default, false),
             Ours("tavrel Best", EncodeQuality::Best, false),
+            Ours("tavrel Default, 2 threads", EncodeQuality::Default, false, 2),
         },
         filter);
     const std::vector<Score> scores = MeasureAll(colour, corpus, 3);
-    std::printf("Colour (BC1), %zu pictures, one thread\n\n", corpus.size());
+    std::printf("Colour (BC1), %zu pictures, one thread unless named\n\n", corpus.size());
     std::printf("| encoder | PSNR standard decoder (dB) | PSNR tool decoder (dB) | mean of per-picture PSNR (dB) | Mpx/s | speed / stb | speed / squish | blocks c0>c1 |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
     for (std::size_t i = 0; i < colour.size(); ++i) {

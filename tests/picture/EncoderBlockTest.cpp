@@ -34,7 +34,7 @@ TEST(EncoderBlocks, SmoothPictureDecodesCloseToTheSource) {
         EXPECT_GT(test::ColourPsnr(source, decoded), 37.5) << int(q);
         // The tool's own widening is darker at the top of the range; still close.
         test::DecodeColour(bc1, 8, 0, decoded, Widening::Tool);
-        EXPECT_GT(test::ColourPsnr(source, decoded), 33.0) << int(q);
+        EXPECT_GT(test::ColourPsnr(source, decoded), 31.0) << int(q);
 
         double alpha_sq = 0;
         for (int b = 0; b < 16 * 12; ++b) {

@@ -92,7 +92,7 @@ inline Picture SmoothPicture(int w, int h) {
             std::uint8_t* px = p.row(y) + x * 4;
             px[0] = static_cast<std::uint8_t>(128 + 100 * std::sin(x * 0.05 + y * 0.02));
             px[1] = static_cast<std::uint8_t>((x * 255) / std::max(1, w - 1));
-            px[2] = static_cast<std::uint8_t>(60 + 120 * std::cos(y * 0.04));
+            px[2] = static_cast<std::uint8_t>(128 + 120 * std::cos(y * 0.04));
             px[3] = static_cast<std::uint8_t>((x + y) * 255 / std::max(1, w + h - 2));
         }
     }
