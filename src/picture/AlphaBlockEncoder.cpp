@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Float4.h"
+
 namespace tavrel::detail {
 namespace {
 
@@ -29,8 +31,25 @@ int AlphaError(const int* alpha, int a0, int a1, int* idx = nullptr) {
     return total;
 }
 
-void Consider(const int* alpha, int a0, int a1, AlphaChoice& best) {
-    const int e = AlphaError(alpha, a0, a1);
+// The same total error, four pixels at a time.
+int AlphaErrorOnly(const float* alpha, int a0, int a1) {
+    int values[8];
+    AlphaPalette(a0, a1, values);
+    Float4 total = Float4::Splat(0);
+    for (int q = 0; q < 16; q += 4) {
+        const Float4 a = Float4::Load(alpha + q);
+        Float4 best = Float4::Splat(1e9f);
+        for (int k = 0; k < 8; ++k) {
+            const Float4 d = a - Float4::Splat(static_cast<float>(values[k]));
+            best = Min(d * d, best);
+        }
+        total = total + best;
+    }
+    return static_cast<int>(Sum(total));
+}
+
+void Consider(const float* alpha, int a0, int a1, AlphaChoice& best) {
+    const int e = AlphaErrorOnly(alpha, a0, a1);
     if (best.error < 0 || e < best.error) best = {a0, a1, e};
 }
 
@@ -50,10 +69,12 @@ void AlphaPalette(int a0, int a1, int* v) {
 
 void EncodeAlphaBlock(const std::uint8_t* bgra, EncodeQuality quality, std::uint8_t* out) {
     int alpha[16];
+    alignas(16) float alpha4[16];
     int lo = 255, hi = 0;       // over all pixels
     int lo6 = 255, hi6 = 0;     // over the pixels that are neither 0 nor 255
     for (int i = 0; i < 16; ++i) {
         alpha[i] = bgra[4 * i + 3];
+        alpha4[i] = static_cast<float>(alpha[i]);
         lo = std::min(lo, alpha[i]);
         hi = std::max(hi, alpha[i]);
         if (alpha[i] != 0 && alpha[i] != 255) {
@@ -69,16 +90,16 @@ void EncodeAlphaBlock(const std::uint8_t* bgra, EncodeQuality quality, std::uint
         // Eight-value mode: endpoints near the extremes, alpha 0 the larger.
         for (int a0 = std::max(hi - reach, 1); a0 <= std::min(hi + 1, 255); ++a0) {
             for (int a1 = std::max(lo - 1, 0); a1 <= std::min(lo + reach, a0 - 1); ++a1) {
-                Consider(alpha, a0, a1, best);
+                Consider(alpha4, a0, a1, best);
             }
         }
         // Six-value mode: 0 and 255 come free, the endpoints span what lies between.
         if (lo6 > hi6) {
-            Consider(alpha, 0, 0, best);
+            Consider(alpha4, 0, 0, best);
         } else {
             for (int a0 = std::max(lo6 - 1, 0); a0 <= std::min(lo6 + reach, hi6); ++a0) {
                 for (int a1 = std::max(hi6 - reach, a0); a1 <= std::min(hi6 + 1, 255); ++a1) {
-                    Consider(alpha, a0, a1, best);
+                    Consider(alpha4, a0, a1, best);
                 }
             }
         }

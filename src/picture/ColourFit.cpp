@@ -267,7 +267,7 @@ float AssignIndices(const BlockPixels& px, const Palette& palette, std::uint32_t
 }
 
 constexpr SearchEffort kDefaultEffort{0.01f, 2, 2, 4};
-constexpr SearchEffort kBestEffort{0.5f, 4, 4, 16};
+constexpr SearchEffort kBestEffort{0.2f, 4, 4, 16};
 
 EndpointPair565 FitEndpoints(const BlockPixels& px, EncodeQuality quality) {
     switch (quality) {
