@@ -54,8 +54,10 @@ std::vector<Picture> LoadCorpus(const fs::path& dir) {
     std::vector<Picture> pictures;
     for (const auto& f : files) {
         Picture p;
-        if (LoadPng(f, p)) pictures.push_back(std::move(p));
-        else std::fprintf(stderr, "cannot read %s\n", f.c_str());
+        if (LoadPng(f, p))
+            pictures.push_back(std::move(p));
+        else
+            std::fprintf(stderr, "cannot read %s\n", f.c_str());
     }
     return pictures;
 }
@@ -73,9 +75,15 @@ std::vector<Picture> AlphaPictures(const std::vector<Picture>& corpus) {
                 const double d = std::hypot(x - cx, y - cy) / radius;
                 int a = 0;
                 switch (i % 3) {
-                    case 0: a = static_cast<int>(std::lround(255 * std::clamp(1.2 - d, 0.0, 1.0))); break;
-                    case 1: a = (d < 0.8 || (x / 24) % 3 == 0) ? 255 : 0; break;
-                    case 2: a = (px[0] * 29 + px[1] * 150 + px[2] * 77 + 128) >> 8; break;
+                    case 0:
+                        a = static_cast<int>(std::lround(255 * std::clamp(1.2 - d, 0.0, 1.0)));
+                        break;
+                    case 1:
+                        a = (d < 0.8 || (x / 24) % 3 == 0) ? 255 : 0;
+                        break;
+                    case 2:
+                        a = (px[0] * 29 + px[1] * 150 + px[2] * 77 + 128) >> 8;
+                        break;
                 }
                 px[3] = static_cast<std::uint8_t>(a);
             }
@@ -110,7 +118,8 @@ double BlockError(const std::uint8_t* block, const std::uint8_t* src, Widening w
         pal[2][ch] = (2 * e0[ch] + e1[ch] + 1) / 3;
         pal[3][ch] = (e0[ch] + 2 * e1[ch] + 1) / 3;
     }
-    const std::uint32_t idx = block[4] | block[5] << 8 | block[6] << 16 | static_cast<std::uint32_t>(block[7]) << 24;
+    const std::uint32_t idx =
+        block[4] | block[5] << 8 | block[6] << 16 | static_cast<std::uint32_t>(block[7]) << 24;
     double err = 0;
     for (int i = 0; i < 16; ++i) {
         const int k = (idx >> (2 * i)) & 3;
@@ -145,7 +154,8 @@ double AlphaBlockError(const std::uint8_t* block, const std::uint8_t* src) {
 void Gather(const Picture& p, int bx, int by, std::uint8_t* bgra) {
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x) {
-            const int sx = std::min(bx * 4 + x, p.width - 1), sy = std::min(by * 4 + y, p.height - 1);
+            const int sx = std::min(bx * 4 + x, p.width - 1),
+                      sy = std::min(by * 4 + y, p.height - 1);
             std::memcpy(bgra + (y * 4 + x) * 4, p.row(sy) + sx * 4, 4);
         }
     }
@@ -265,7 +275,8 @@ std::vector<Score> MeasureAll(const std::vector<Encoder>& encoders, const std::v
                 if (slow[e]) continue;
                 const auto t0 = std::chrono::steady_clock::now();
                 encoded[e][i] = encoders[e].encode(set[i]);
-                const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+                const double s =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
                 best[e][i] = std::min(best[e][i], s);
             }
         }
@@ -313,7 +324,9 @@ int main(int argc, char** argv) {
         filter);
     const std::vector<Score> scores = MeasureAll(colour, corpus, 5);
     std::printf("Colour (BC1), %zu pictures, one thread unless named\n\n", corpus.size());
-    std::printf("| encoder | PSNR standard decoder (dB) | PSNR tool decoder (dB) | mean of per-picture PSNR (dB) | Mpx/s | speed / stb | speed / squish | blocks c0>c1 |\n");
+    std::printf(
+        "| encoder | PSNR standard decoder (dB) | PSNR tool decoder (dB) | mean of per-picture "
+        "PSNR (dB) | Mpx/s | speed / stb | speed / squish | blocks c0>c1 |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
     for (std::size_t i = 0; i < colour.size(); ++i) {
         const Score& s = scores[i];
@@ -336,7 +349,8 @@ int main(int argc, char** argv) {
     const std::vector<Score> alpha_scores = MeasureAll(alpha, alpha_set, 3);
     std::printf("\nAlpha (BC3), %zu pictures with soft, hard and luminance masks, one thread\n\n",
                 alpha_set.size());
-    std::printf("| encoder | alpha PSNR (dB) | colour PSNR standard (dB) | Mpx/s |\n|---|---|---|---|\n");
+    std::printf(
+        "| encoder | alpha PSNR (dB) | colour PSNR standard (dB) | Mpx/s |\n|---|---|---|---|\n");
     for (std::size_t i = 0; i < alpha.size(); ++i) {
         const Score& s = alpha_scores[i];
         std::printf("| %s | %.3f | %.3f | %.2f |\n", alpha[i].name, s.psnr_alpha, s.psnr_standard,

@@ -70,8 +70,8 @@ void AlphaPalette(int a0, int a1, int* v) {
 void EncodeAlphaBlock(const std::uint8_t* bgra, EncodeQuality quality, std::uint8_t* out) {
     int alpha[16];
     alignas(16) float alpha4[16];
-    int lo = 255, hi = 0;       // over all pixels
-    int lo6 = 255, hi6 = 0;     // over the pixels that are neither 0 nor 255
+    int lo = 255, hi = 0;    // over all pixels
+    int lo6 = 255, hi6 = 0;  // over the pixels that are neither 0 nor 255
     for (int i = 0; i < 16; ++i) {
         alpha[i] = bgra[4 * i + 3];
         alpha4[i] = static_cast<float>(alpha[i]);
@@ -110,7 +110,8 @@ void EncodeAlphaBlock(const std::uint8_t* bgra, EncodeQuality quality, std::uint
     out[1] = static_cast<std::uint8_t>(best.a1);
     for (int half = 0; half < 2; ++half) {
         std::uint32_t bits = 0;
-        for (int n = 0; n < 8; ++n) bits |= static_cast<std::uint32_t>(idx[8 * half + n]) << (3 * n);
+        for (int n = 0; n < 8; ++n)
+            bits |= static_cast<std::uint32_t>(idx[8 * half + n]) << (3 * n);
         out[2 + 3 * half] = static_cast<std::uint8_t>(bits);
         out[3 + 3 * half] = static_cast<std::uint8_t>(bits >> 8);
         out[4 + 3 * half] = static_cast<std::uint8_t>(bits >> 16);

@@ -55,7 +55,8 @@ void ReapBlocking(pid_t pid, int& status) {
 
 }  // namespace
 
-ChildResult RunChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+ChildResult RunChild(const std::filesystem::path& program,
+                     const std::vector<std::string>& arguments,
                      const std::filesystem::path& working_dir, std::chrono::milliseconds timeout) {
     SpawnActions actions;
     if (!actions.Prepare(working_dir)) return {};
@@ -67,7 +68,8 @@ ChildResult RunChild(const std::filesystem::path& program, const std::vector<std
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    if (posix_spawn(&pid, program_text.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&pid, program_text.c_str(), actions.get(), nullptr, argv.data(), environ) !=
+        0) {
         return {};
     }
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -18,7 +18,8 @@ struct ChildResult {
 // Starts `program` with `arguments` (argv[1..], handed over as they are, no shell) in
 // `working_dir`, standard input and output on /dev/null, and waits until it ends. When it
 // has not ended after `timeout` it is killed and TimedOut is returned.
-ChildResult RunChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+ChildResult RunChild(const std::filesystem::path& program,
+                     const std::vector<std::string>& arguments,
                      const std::filesystem::path& working_dir, std::chrono::milliseconds timeout);
 
 }  // namespace tavrel::detail

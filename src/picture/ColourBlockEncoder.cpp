@@ -1,8 +1,6 @@
 #include "ColourBlockEncoder.h"
 
-#include <algorithm>
-#include <array>
-#include <cmath>
+#include <utility>
 
 #include "ColourFit.h"
 #include "Rgb565.h"

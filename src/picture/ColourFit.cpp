@@ -43,7 +43,8 @@ Colour565 Quantise(const Vec3& v) {
 EndpointPair565 Quantise(const Vec3& e0, const Vec3& e1) { return {Quantise(e0), Quantise(e1)}; }
 
 // Squared distance of four pixels to palette colour k.
-inline Float4 Distance(const Float4& r, const Float4& g, const Float4& b, const Palette& pal, int k) {
+inline Float4 Distance(const Float4& r, const Float4& g, const Float4& b, const Palette& pal,
+                       int k) {
     const Float4 dr = r - Float4::Splat(pal.r[k]);
     const Float4 dg = g - Float4::Splat(pal.g[k]);
     const Float4 db = b - Float4::Splat(pal.b[k]);
@@ -54,7 +55,8 @@ inline Float4 Distance(const Float4& r, const Float4& g, const Float4& b, const 
 float NearestSteps(const BlockPixels& px, const Palette& pal, float* steps) {
     Float4 total = Float4::Splat(0);
     for (int q = 0; q < 16; q += 4) {
-        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q), b = Float4::Load(px.b + q);
+        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q),
+                     b = Float4::Load(px.b + q);
         Float4 best = Distance(r, g, b, pal, 0);
         Float4 step = Float4::Splat(0);
         for (int k = 1; k < 4; ++k) {
@@ -94,7 +96,8 @@ bool LeastSquaresEndpoints(const BlockPixels& px, const float* steps, Vec3& e0, 
     for (int q = 0; q < 16; q += 4) {
         const Float4 v = Float4::Load(steps + q) * third;  // weight of colour 1
         const Float4 w = one - v;
-        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q), b = Float4::Load(px.b + q);
+        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q),
+                     b = Float4::Load(px.b + q);
         aa = aa + w * w;
         ab = ab + w * v;
         bb = bb + v * v;
@@ -123,10 +126,9 @@ struct GridMove {
 // Single steps of one endpoint, and steps of both endpoints together, the same way (shift)
 // or opposite ways (stretch).
 constexpr GridMove kMoves[] = {
-    {0, 1, 0},  {0, -1, 0}, {0, 0, 1},  {0, 0, -1}, {1, 1, 0},  {1, -1, 0}, {1, 0, 1},
-    {1, 0, -1}, {2, 1, 0},  {2, -1, 0}, {2, 0, 1},  {2, 0, -1}, {0, 1, 1},  {0, -1, -1},
-    {0, 1, -1}, {0, -1, 1}, {1, 1, 1},  {1, -1, -1}, {1, 1, -1}, {1, -1, 1}, {2, 1, 1},
-    {2, -1, -1}, {2, 1, -1}, {2, -1, 1},
+    {0, 1, 0}, {0, -1, 0},  {0, 0, 1},  {0, 0, -1}, {1, 1, 0}, {1, -1, 0},  {1, 0, 1},  {1, 0, -1},
+    {2, 1, 0}, {2, -1, 0},  {2, 0, 1},  {2, 0, -1}, {0, 1, 1}, {0, -1, -1}, {0, 1, -1}, {0, -1, 1},
+    {1, 1, 1}, {1, -1, -1}, {1, 1, -1}, {1, -1, 1}, {2, 1, 1}, {2, -1, -1}, {2, 1, -1}, {2, -1, 1},
 };
 
 bool Apply(const GridMove& m, EndpointPair565& ep) {
@@ -247,7 +249,8 @@ Palette MakePalette(const EndpointPair565& ep) {
 float PaletteError(const BlockPixels& px, const Palette& pal) {
     Float4 total = Float4::Splat(0);
     for (int q = 0; q < 16; q += 4) {
-        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q), b = Float4::Load(px.b + q);
+        const Float4 r = Float4::Load(px.r + q), g = Float4::Load(px.g + q),
+                     b = Float4::Load(px.b + q);
         Float4 best = Distance(r, g, b, pal, 0);
         for (int k = 1; k < 4; ++k) best = Min(Distance(r, g, b, pal, k), best);
         total = total + best;
@@ -271,9 +274,12 @@ constexpr SearchEffort kBestEffort{0.2f, 4, 4, 16};
 
 EndpointPair565 FitEndpoints(const BlockPixels& px, EncodeQuality quality) {
     switch (quality) {
-        case EncodeQuality::Fast: return FitFast(px);
-        case EncodeQuality::Default: return FitClusters(px, kDefaultEffort);
-        case EncodeQuality::Best: return FitClusters(px, kBestEffort);
+        case EncodeQuality::Fast:
+            return FitFast(px);
+        case EncodeQuality::Default:
+            return FitClusters(px, kDefaultEffort);
+        case EncodeQuality::Best:
+            return FitClusters(px, kBestEffort);
     }
     return FitClusters(px, kDefaultEffort);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // Four floats processed together: SSE2 where the compiler offers it (every x86-64 build),
-// plain arrays elsewhere. Only what the block encoders need.
-#if defined(__SSE2__) || defined(_M_X64)
+// plain arrays elsewhere (or with TAVREL_NO_SIMD defined). Only what the block encoders need.
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(TAVREL_NO_SIMD)
 #include <emmintrin.h>
 #define TAVREL_FLOAT4_SSE2 1
 #endif
@@ -49,8 +49,8 @@ struct Float4 {
         for (int i = 0; i < 4; ++i) p[i] = v[i];
     }
 };
-#define TAVREL_FLOAT4_LANES(expr) \
-    Float4 r;                     \
+#define TAVREL_FLOAT4_LANES(expr)                \
+    Float4 r;                                    \
     for (int i = 0; i < 4; ++i) r.v[i] = (expr); \
     return r
 inline Float4 operator+(Float4 a, Float4 b) { TAVREL_FLOAT4_LANES(a.v[i] + b.v[i]); }

@@ -60,7 +60,8 @@ Bytes EncodeLevelChain(const Picture& picture, PixelClass c, std::int64_t n,
             const Bytes blocks =
                 c == PixelClass::Dxt1 ? EncodeBc1(*level, options) : EncodeBc3(*level, options);
             const std::size_t take = std::min(blocks.size(), limit - chain.size());
-            chain.insert(chain.end(), blocks.begin(), blocks.begin() + static_cast<std::ptrdiff_t>(take));
+            chain.insert(chain.end(), blocks.begin(),
+                         blocks.begin() + static_cast<std::ptrdiff_t>(take));
             if (level->width == 1 && level->height == 1) break;
             halved = HalvePicture(*level);
             level = &halved;

@@ -38,8 +38,10 @@ bool WriteTempBitmap(const fs::path& path, const Picture& picture) {
     AppendU32(header, image);
     for (int i = 0; i < 4; ++i) AppendU32(header, 0);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
-    out.write(reinterpret_cast<const char*>(picture.pixels.data()), static_cast<std::streamsize>(image));
+    out.write(reinterpret_cast<const char*>(header.data()),
+              static_cast<std::streamsize>(header.size()));
+    out.write(reinterpret_cast<const char*>(picture.pixels.data()),
+              static_cast<std::streamsize>(image));
     out.close();
     return static_cast<bool>(out);
 }
@@ -65,8 +67,8 @@ EncodeResult ReadConverterOutput(const fs::path& dds, std::size_t required, std:
     const std::uintmax_t size = fs::file_size(dds, ec);
     if (ec) return Failure(EncodeOutcome::NoOutput);
     if (size < kDdsHeaderBytes + required) return Failure(EncodeOutcome::OutputTooShort);
-    const std::size_t available = static_cast<std::size_t>(
-        std::min<std::uintmax_t>(size - kDdsHeaderBytes, n));
+    const std::size_t available =
+        static_cast<std::size_t>(std::min<std::uintmax_t>(size - kDdsHeaderBytes, n));
     Bytes data(n, 0);
     std::ifstream in(dds, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(kDdsHeaderBytes));
@@ -89,8 +91,8 @@ EncodeResult RunConverter(const fs::path& program_dir, const fs::path& converter
         fs::remove(bmp, ec);
         return Failure(EncodeOutcome::BitmapWriteFailed);
     }
-    const std::vector<std::string> arguments = {
-        "-f", c == PixelClass::Dxt1 ? "DXT1" : "DXT5", bmp.string(), "-o", program_dir.string()};
+    const std::vector<std::string> arguments = {"-f", c == PixelClass::Dxt1 ? "DXT1" : "DXT5",
+                                                bmp.string(), "-o", program_dir.string()};
     const detail::ChildResult run =
         detail::RunChild(converter, arguments, program_dir, options.converter_timeout);
     EncodeResult result;
@@ -117,13 +119,20 @@ EncodeResult RunConverter(const fs::path& program_dir, const fs::path& converter
 
 const char* EncodeOutcomeMessage(EncodeOutcome outcome) {
     switch (outcome) {
-        case EncodeOutcome::Success: return "";
-        case EncodeOutcome::BitmapWriteFailed: return "临时文件temp.bmp写入失败！\n ";
-        case EncodeOutcome::StaleOutputStuck: return "无法删除旧的temp.dds文件！\n ";
-        case EncodeOutcome::ConverterNotStarted: return "无法启动转换程序texconv！\n ";
-        case EncodeOutcome::ConverterTimedOut: return "转换程序texconv超时未完成，已被终止！\n ";
-        case EncodeOutcome::NoOutput: return "转换程序texconv没有生成temp.dds文件！\n ";
-        case EncodeOutcome::OutputTooShort: return "temp.dds文件数据不完整！\n ";
+        case EncodeOutcome::Success:
+            return "";
+        case EncodeOutcome::BitmapWriteFailed:
+            return "临时文件temp.bmp写入失败！\n ";
+        case EncodeOutcome::StaleOutputStuck:
+            return "无法删除旧的temp.dds文件！\n ";
+        case EncodeOutcome::ConverterNotStarted:
+            return "无法启动转换程序texconv！\n ";
+        case EncodeOutcome::ConverterTimedOut:
+            return "转换程序texconv超时未完成，已被终止！\n ";
+        case EncodeOutcome::NoOutput:
+            return "转换程序texconv没有生成temp.dds文件！\n ";
+        case EncodeOutcome::OutputTooShort:
+            return "temp.dds文件数据不完整！\n ";
     }
     return "";
 }

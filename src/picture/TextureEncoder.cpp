@@ -1,6 +1,7 @@
 #include "picture/TextureEncoder.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -38,8 +39,8 @@ void GatherBlock(const Picture& picture, std::int32_t bx, std::int32_t by, std::
 
 bool IsWellFormed(const Picture& picture) {
     return picture.width > 0 && picture.height > 0 &&
-           picture.pixels.size() >=
-               static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 4;
+           picture.pixels.size() >= static_cast<std::size_t>(picture.width) *
+                                        static_cast<std::size_t>(picture.height) * 4;
 }
 
 int ThreadCount(const EncodeOptions& options, std::int64_t blocks, std::int32_t block_rows) {
@@ -68,14 +69,20 @@ Bytes EncodeBlocks(const Picture& picture, std::size_t block_bytes, BlockEncoder
         }
     };
     const int threads = ThreadCount(options, static_cast<std::int64_t>(columns) * rows, rows);
+    auto range_start = [&](int t) {
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(rows) * t / threads);
+    };
     std::vector<std::thread> workers;
-    for (int t = 1; t < threads; ++t) {
-        const auto first = static_cast<std::int32_t>(static_cast<std::int64_t>(rows) * t / threads);
-        const auto last =
-            static_cast<std::int32_t>(static_cast<std::int64_t>(rows) * (t + 1) / threads);
-        workers.emplace_back(encode_rows, first, last);
+    int started = 1;  // range 0 is the calling thread's
+    for (; started < threads; ++started) {
+        try {
+            workers.emplace_back(encode_rows, range_start(started), range_start(started + 1));
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the calling thread does the rest
+        }
     }
-    encode_rows(0, static_cast<std::int32_t>(rows / threads));
+    encode_rows(range_start(0), range_start(1));
+    encode_rows(range_start(started), rows);
     for (auto& w : workers) w.join();
     return out;
 }

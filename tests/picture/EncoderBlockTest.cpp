@@ -121,7 +121,8 @@ TEST(EncoderBlocks, EveryColourBlockIsInFourColourMode) {
     for (int y = 0; y < pairs.height; ++y) {
         for (int x = 0; x < 4; ++x) {
             const int v = (y / 4) * 4 + (x < 2 ? 0 : 4);
-            for (int ch = 0; ch < 3; ++ch) pairs.row(y)[x * 4 + ch] = std::uint8_t(std::min(v, 255));
+            for (int ch = 0; ch < 3; ++ch)
+                pairs.row(y)[x * 4 + ch] = std::uint8_t(std::min(v, 255));
         }
     }
     pictures.push_back(pairs);
@@ -154,10 +155,19 @@ TEST(EncoderBlocks, AlphaModeChosenByError) {
     };
     const Case cases[] = {
         // Hard edges around a narrow band: the 0 and 255 of the six-value mode fit exactly.
-        {"cut-out", {0, 0, 255, 255, 100, 104, 108, 112, 116, 120, 124, 128, 0, 255, 0, 255}, true, 2},
+        {"cut-out",
+         {0, 0, 255, 255, 100, 104, 108, 112, 116, 120, 124, 128, 0, 255, 0, 255},
+         true,
+         2},
         // An even ramp across the whole range: the eight values fit it better.
-        {"ramp", {0, 17, 34, 51, 68, 85, 102, 119, 136, 153, 170, 187, 204, 221, 238, 255}, false, 18},
-        {"two values", {40, 40, 40, 40, 200, 200, 200, 200, 40, 40, 40, 40, 200, 200, 200, 200}, false, 0},
+        {"ramp",
+         {0, 17, 34, 51, 68, 85, 102, 119, 136, 153, 170, 187, 204, 221, 238, 255},
+         false,
+         18},
+        {"two values",
+         {40, 40, 40, 40, 200, 200, 200, 200, 40, 40, 40, 40, 200, 200, 200, 200},
+         false,
+         0},
     };
     for (EncodeQuality q : kQualities) {
         for (const Case& c : cases) {
@@ -166,7 +176,8 @@ TEST(EncoderBlocks, AlphaModeChosenByError) {
             EXPECT_EQ(bc3[0] <= bc3[1], c.six_value_mode) << c.what;
             const auto decoded = test::DecodeAlphaBlock(bc3.data());
             for (int i = 0; i < 16; ++i) {
-                EXPECT_LE(std::abs(decoded[i] - c.alpha[i]), c.max_error) << c.what << " pixel " << i;
+                EXPECT_LE(std::abs(decoded[i] - c.alpha[i]), c.max_error)
+                    << c.what << " pixel " << i;
             }
         }
     }
@@ -186,7 +197,8 @@ TEST(EncoderBlocks, EdgeBlocksRepeatTheLastRowAndColumn) {
     Picture edge(4, 4);
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x) {
-            for (int ch = 0; ch < 4; ++ch) edge.row(y)[x * 4 + ch] = source.row(std::min(4 + y, 5))[4 * 4 + ch];
+            for (int ch = 0; ch < 4; ++ch)
+                edge.row(y)[x * 4 + ch] = source.row(std::min(4 + y, 5))[4 * 4 + ch];
         }
     }
     const Bytes expected = EncodeBc3(edge);

@@ -79,8 +79,10 @@ TEST(EncoderChain, CutOrZeroPaddedToTheRequestedSize) {
 }
 
 TEST(EncoderChain, ConverterCountForDxt1HalvesBeforeDividing) {
-    EXPECT_EQ(ConverterByteCount(256, 256, 9, PixelClass::Dxt1), LevelChainSize(256, 256, 9, PixelClass::Dxt1));
-    EXPECT_EQ(ConverterByteCount(256, 256, 9, PixelClass::Dxt5), LevelChainSize(256, 256, 9, PixelClass::Dxt5));
+    EXPECT_EQ(ConverterByteCount(256, 256, 9, PixelClass::Dxt1),
+              LevelChainSize(256, 256, 9, PixelClass::Dxt1));
+    EXPECT_EQ(ConverterByteCount(256, 256, 9, PixelClass::Dxt5),
+              LevelChainSize(256, 256, 9, PixelClass::Dxt5));
     // 6 x 6, two levels (the second is narrower than 4): 36 / 2 = 18 either way.
     EXPECT_EQ(ConverterByteCount(6, 6, 2, PixelClass::Dxt1), 18);
     // 20 x 9, three levels: 90 + 22 + 5 = 117 against (180 + 45 + 11) / 2 = 118.

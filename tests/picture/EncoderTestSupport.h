@@ -47,7 +47,8 @@ inline void DecodeColour(const Bytes& data, std::size_t stride, std::size_t offs
                 const int x = bx * 4 + i % 4, y = by * 4 + i / 4;
                 if (x >= out.width || y >= out.height) continue;
                 for (int ch = 0; ch < 3; ++ch) {
-                    out.row(y)[x * 4 + ch] = static_cast<std::uint8_t>(pal[(idx >> (2 * i)) & 3][ch]);
+                    out.row(y)[x * 4 + ch] =
+                        static_cast<std::uint8_t>(pal[(idx >> (2 * i)) & 3][ch]);
                 }
             }
         }

@@ -59,15 +59,18 @@ Bytes StandInBytes(std::size_t count, int blue) {
 TEST_F(Converter, ReadsTheLevelsBehindTheHeaderAndCleansUp) {
     ASSERT_EQ(n_, 336);
     SetMode("ok 400");
-    const EncodeResult r = EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options());
+    const EncodeResult r =
+        EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options());
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.outcome, EncodeOutcome::Success);
     EXPECT_EQ(r.data, StandInBytes(336, 42));  // the BMP's first pixel reached the converter
     const std::string dir = program_dir_.string();
-    EXPECT_EQ(Arguments(), "-f\nDXT5\n" + (program_dir_ / "temp.bmp").string() + "\n-o\n" + dir + "\n");
+    EXPECT_EQ(Arguments(),
+              "-f\nDXT5\n" + (program_dir_ / "temp.bmp").string() + "\n-o\n" + dir + "\n");
     ExpectNoTemporaryFiles();
 
-    const EncodeResult dxt1 = EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt1, n_ / 2, Options());
+    const EncodeResult dxt1 =
+        EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt1, n_ / 2, Options());
     ASSERT_TRUE(dxt1.ok) << dxt1.error;
     EXPECT_EQ(dxt1.data, StandInBytes(168, 42));
     EXPECT_EQ(Arguments().substr(0, 8), "-f\nDXT1\n");
@@ -76,7 +79,8 @@ TEST_F(Converter, ReadsTheLevelsBehindTheHeaderAndCleansUp) {
 TEST_F(Converter, StaleOutputIsRemovedBeforeTheRun) {
     std::ofstream(program_dir_ / "temp.dds", std::ios::binary) << std::string(1000, 'x');
     SetMode("none");
-    const EncodeResult r = EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options());
+    const EncodeResult r =
+        EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options());
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.outcome, EncodeOutcome::NoOutput);
     EXPECT_EQ(r.error, EncodeOutcomeMessage(EncodeOutcome::NoOutput));
@@ -85,14 +89,16 @@ TEST_F(Converter, StaleOutputIsRemovedBeforeTheRun) {
 
     std::ofstream(program_dir_ / "temp.dds", std::ios::binary) << std::string(1000, 'x');
     SetMode("ok 336");
-    const EncodeResult fresh = EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options());
+    const EncodeResult fresh =
+        EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options());
     ASSERT_TRUE(fresh.ok) << fresh.error;
     EXPECT_EQ(fresh.data, StandInBytes(336, 42));
 }
 
 TEST_F(Converter, ShortOutputIsAnError) {
     SetMode("ok 335");
-    const EncodeResult r = EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options());
+    const EncodeResult r =
+        EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options());
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.outcome, EncodeOutcome::OutputTooShort);
     ExpectNoTemporaryFiles();
@@ -105,7 +111,8 @@ TEST_F(Converter, ShortOutputIsAnError) {
     const Picture odd = test::SolidPicture(20, 9, 42, 1, 2);
     const std::int64_t n = LevelChainSize(20, 9, 3, PixelClass::Dxt1);
     SetMode("ok 117");
-    const EncodeResult r117 = EncodeWithTexconv(program_dir_, odd, 3, PixelClass::Dxt1, n, Options());
+    const EncodeResult r117 =
+        EncodeWithTexconv(program_dir_, odd, 3, PixelClass::Dxt1, n, Options());
     ASSERT_TRUE(r117.ok) << r117.error;
     Bytes expected = StandInBytes(117, 42);
     expected.push_back(0);
@@ -118,7 +125,8 @@ TEST_F(Converter, ShortOutputIsAnError) {
 TEST_F(Converter, AConverterThatHangsIsStoppedAfterTheTimeOut) {
     SetMode("sleep");
     const auto start = std::chrono::steady_clock::now();
-    const EncodeResult r = EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options(300));
+    const EncodeResult r =
+        EncodeWithTexconv(program_dir_, picture_, 3, PixelClass::Dxt5, n_, Options(300));
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.outcome, EncodeOutcome::ConverterTimedOut);

@@ -52,12 +52,12 @@ std::int64_t ConverterByteCount(std::int32_t width, std::int32_t height, int lev
 
 enum class EncodeOutcome {
     Success,
-    BitmapWriteFailed,   // temp.bmp could not be written
-    StaleOutputStuck,    // an old temp.dds could not be removed
+    BitmapWriteFailed,  // temp.bmp could not be written
+    StaleOutputStuck,   // an old temp.dds could not be removed
     ConverterNotStarted,
-    ConverterTimedOut,   // the converter was stopped after the time-out
-    NoOutput,            // the converter ended without writing temp.dds
-    OutputTooShort,      // temp.dds holds fewer than 128 + ConverterByteCount bytes
+    ConverterTimedOut,  // the converter was stopped after the time-out
+    NoOutput,           // the converter ended without writing temp.dds
+    OutputTooShort,     // temp.dds holds fewer than 128 + ConverterByteCount bytes
 };
 
 // The user-visible text of an outcome ("" for Success).
