@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "Float4.h"
@@ -112,32 +111,10 @@ void ContinuousErrors(const Prefix& p, float* errors) {
     }
 }
 
-// For each 8-bit value the widened form of the nearest 5-bit (first row) and 6-bit (second
-// row) grid value.
-struct SnapTable {
-    float value[2][256];
-};
-
-const SnapTable& Snaps() {
-    static const SnapTable table = [] {
-        SnapTable t{};
-        for (int v = 0; v < 256; ++v) {
-            int best5 = 0, best6 = 0;
-            for (int q = 0; q < 64; ++q) {
-                if (q < 32 && std::abs(Widen5(q) - v) < std::abs(Widen5(best5) - v)) best5 = q;
-                if (std::abs(Widen6(q) - v) < std::abs(Widen6(best6) - v)) best6 = q;
-            }
-            t.value[0][v] = static_cast<float>(Widen5(best5));
-            t.value[1][v] = static_cast<float>(Widen6(best6));
-        }
-        return t;
-    }();
-    return table;
-}
-
-float SnapChannel(float v, float levels) {
+// A channel of a least-squares endpoint moved to the nearest grid value, widened again.
+float SnapChannel(float v, int bits) {
     const int byte = static_cast<int>(std::clamp(v, 0.0f, 255.0f) + 0.5f);
-    return Snaps().value[levels > 40 ? 1 : 0][byte];
+    return static_cast<float>(bits == 5 ? Widen5(Nearest5(byte)) : Widen6(Nearest6(byte)));
 }
 
 // Least-squares endpoints of a split.
@@ -159,8 +136,8 @@ void SplitEndpoints(const Prefix& p, int i, int j, int k, Vec3& e0, Vec3& e1) {
 float SnappedError(const Prefix& p, int i, int j, int k) {
     Vec3 a, b;
     SplitEndpoints(p, i, j, k, a, b);
-    a = {SnapChannel(a.r, 31), SnapChannel(a.g, 63), SnapChannel(a.b, 31)};
-    b = {SnapChannel(b.r, 31), SnapChannel(b.g, 63), SnapChannel(b.b, 31)};
+    a = {SnapChannel(a.r, 5), SnapChannel(a.g, 6), SnapChannel(a.b, 5)};
+    b = {SnapChannel(b.r, 5), SnapChannel(b.g, 6), SnapChannel(b.b, 5)};
     const RunMatrix m = MatrixOf(i, j, k);
     const Vec3 x0{(p.r[i] + p.r[j] + p.r[k]) / 3, (p.g[i] + p.g[j] + p.g[k]) / 3,
                   (p.b[i] + p.b[j] + p.b[k]) / 3};

@@ -1,8 +1,6 @@
 #include "ColourFit.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdlib>
 
 #include "ClusterFit.h"
 #include "Float4.h"
@@ -10,34 +8,10 @@
 namespace tavrel::detail {
 namespace {
 
-struct NearestGrid {
-    std::array<std::uint8_t, 256> five{};
-    std::array<std::uint8_t, 256> six{};
-};
-
-// For each 8-bit value the 5- and 6-bit values whose widened form is closest.
-const NearestGrid& Grid() {
-    static const NearestGrid grid = [] {
-        NearestGrid g;
-        for (int v = 0; v < 256; ++v) {
-            int best5 = 0, best6 = 0;
-            for (int q = 0; q < 64; ++q) {
-                if (q < 32 && std::abs(Widen5(q) - v) < std::abs(Widen5(best5) - v)) best5 = q;
-                if (std::abs(Widen6(q) - v) < std::abs(Widen6(best6) - v)) best6 = q;
-            }
-            g.five[v] = static_cast<std::uint8_t>(best5);
-            g.six[v] = static_cast<std::uint8_t>(best6);
-        }
-        return g;
-    }();
-    return grid;
-}
-
 int ToByte(float v) { return static_cast<int>(std::clamp(v, 0.0f, 255.0f) + 0.5f); }
 
 Colour565 Quantise(const Vec3& v) {
-    const NearestGrid& grid = Grid();
-    return {grid.five[ToByte(v.r)], grid.six[ToByte(v.g)], grid.five[ToByte(v.b)]};
+    return {Nearest5(ToByte(v.r)), Nearest6(ToByte(v.g)), Nearest5(ToByte(v.b))};
 }
 
 EndpointPair565 Quantise(const Vec3& e0, const Vec3& e1) { return {Quantise(e0), Quantise(e1)}; }
