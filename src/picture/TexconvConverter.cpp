@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "ChildProcess.h"
+#include "picture/BitmapFile.h"
 #include "picture/TextureEncoder.h"
 
 namespace tavrel {
@@ -17,33 +18,6 @@ constexpr std::size_t kDdsHeaderBytes = 128;  // magic and the plain DDS header
 bool IsExecutableFile(const fs::path& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec) && access(path.c_str(), X_OK) == 0;
-}
-
-// The converter's input: a 32-bit top-down BMP with the 54-byte header.
-bool WriteTempBitmap(const fs::path& path, const Picture& picture) {
-    const std::uint32_t image = static_cast<std::uint32_t>(picture.pixels.size());
-    Bytes header;
-    header.reserve(54);
-    header.push_back('B');
-    header.push_back('M');
-    AppendU32(header, 54 + image);
-    AppendU32(header, 0);
-    AppendU32(header, 54);
-    AppendU32(header, 40);
-    AppendU32(header, static_cast<std::uint32_t>(picture.width));
-    AppendU32(header, static_cast<std::uint32_t>(-picture.height));
-    AppendU16(header, 1);
-    AppendU16(header, 32);
-    AppendU32(header, 0);
-    AppendU32(header, image);
-    for (int i = 0; i < 4; ++i) AppendU32(header, 0);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(header.data()),
-              static_cast<std::streamsize>(header.size()));
-    out.write(reinterpret_cast<const char*>(picture.pixels.data()),
-              static_cast<std::streamsize>(image));
-    out.close();
-    return static_cast<bool>(out);
 }
 
 EncodeResult Failure(EncodeOutcome outcome) {
@@ -87,7 +61,7 @@ EncodeResult RunConverter(const fs::path& program_dir, const fs::path& converter
     std::error_code ec;
     fs::remove(dds, ec);  // never take a left-over result for the new one
     if (fs::exists(dds, ec)) return Failure(EncodeOutcome::StaleOutputStuck);
-    if (!WriteTempBitmap(bmp, picture)) {
+    if (!WriteBitmapFile(bmp, picture)) {
         fs::remove(bmp, ec);
         return Failure(EncodeOutcome::BitmapWriteFailed);
     }

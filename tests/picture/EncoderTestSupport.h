@@ -73,6 +73,22 @@ inline std::array<int, 16> DecodeAlphaBlock(const std::uint8_t* block) {
     return out;
 }
 
+// Writes the alpha halves of consecutive 16-byte blocks into the alpha of `out`.
+inline void DecodeAlpha(const Bytes& data, Picture& out) {
+    const int columns = (out.width + 3) / 4;
+    for (int by = 0; by < (out.height + 3) / 4; ++by) {
+        for (int bx = 0; bx < columns; ++bx) {
+            const auto alpha = DecodeAlphaBlock(data.data() + (by * columns + bx) * 16);
+            for (int i = 0; i < 16; ++i) {
+                const int x = bx * 4 + i % 4, y = by * 4 + i / 4;
+                if (x < out.width && y < out.height) {
+                    out.row(y)[x * 4 + 3] = static_cast<std::uint8_t>(alpha[i]);
+                }
+            }
+        }
+    }
+}
+
 // PSNR over blue, green and red of two pictures of the same size.
 inline double ColourPsnr(const Picture& a, const Picture& b) {
     double sq = 0;
