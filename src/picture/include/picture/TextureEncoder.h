@@ -13,9 +13,10 @@
 // Encoding pictures as DXT1 (BC1) or DXT5 (BC3) data with a mip chain.
 namespace tavrel {
 
-// Fast: principal axis and two least-squares refits. Default: exact index assignment,
-// least-squares refits and a search on the 5:6:5 grid. Best: a wider search for the
-// highest fidelity at a lower speed.
+// Fast: endpoints from the principal axis with two least-squares refits. Default: cluster
+// fit along the principal axis judged on the 5:6:5 grid, then least-squares refits and a
+// local search on the grid with exact error. Best: the same with more candidates and rounds,
+// for the highest fidelity at about half the speed. bench/RESULTS.md has the figures.
 enum class EncodeQuality { Fast, Default, Best };
 
 struct EncodeOptions {
