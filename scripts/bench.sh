@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# `make bench` (after `make build`): runs every Google Benchmark program in build/bench/ and
+# prints one table of figures, each with its peer or limit and the ratio, all measured in the
+# same run. The table is also written to bench/RESULTS.md.
+#
+# Convention for bench/*.cpp (details in bench/README.md):
+#   BM_<Thing>[/args]        our code
+#   BM_<Thing>_Peer[/args]   the same work per iteration done by the peer
+#   BM_<Thing>_Limit[/args]  the same work per iteration at a physical limit (e.g. memcpy)
+#   ratio = reference wall time / our wall time per iteration (> 1: faster than the peer)
+#   or: a user counter named "ratio" (with SetLabel naming the comparison), shown as it is.
+#
+# BENCH_ARGS is passed to every program, e.g. BENCH_ARGS="--benchmark_repetitions=3".
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bench_dir=build/bench
+out_dir=$bench_dir/results
+mkdir -p "$out_dir"
+rm -f "$out_dir"/*.json "$out_dir"/*.log
+
+programs=()
+for exe in "$bench_dir"/*; do
+  [ -f "$exe" ] && [ -x "$exe" ] && programs+=("$exe")
+done
+if [ ${#programs[@]} -eq 0 ]; then
+  echo "bench: no benchmark programs in $bench_dir (is libbenchmark-dev installed? run 'make build')" >&2
+  exit 1
+fi
+
+failed=0
+for exe in "${programs[@]}"; do
+  name=$(basename "$exe")
+  echo "bench: running $name" >&2
+  # shellcheck disable=SC2086
+  if ! "$exe" --benchmark_out="$out_dir/$name.json" --benchmark_out_format=json \
+      ${BENCH_ARGS:-} >"$out_dir/$name.log" 2>&1; then
+    echo "bench: $name failed; its output is in $out_dir/$name.log" >&2
+    failed=1
+  fi
+done
+
+results=("$out_dir"/*.json)
+if [ ! -e "${results[0]}" ]; then
+  echo "bench: no results were written" >&2
+  exit 1
+fi
+python3 scripts/bench_table.py --markdown bench/RESULTS.md --command "make bench" "${results[@]}"
+echo "bench: table written to bench/RESULTS.md (raw results in $out_dir)" >&2
+exit $failed
