@@ -29,7 +29,8 @@ int RunMakeDemo(const Args& args) {
     return kOk;
 }
 
-Registrar registrar{{"make-demo", "make-demo DIR [--small]   write a demo game folder DIR/RES", {}, RunMakeDemo}};
+Registrar registrar{
+    {"make-demo", "make-demo DIR [--small]   write a demo game folder DIR/RES", {}, RunMakeDemo}};
 
 }  // namespace
 }  // namespace tavrel::cli

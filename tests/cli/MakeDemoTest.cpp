@@ -30,7 +30,8 @@ Bytes ReadAll(const fs::path& path) {
 
 bool IsArchiveName(const fs::path& path) {
     std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     return ext == ".bin" || ext == ".kx4";
 }
 
@@ -43,9 +44,11 @@ protected:
         const char* cli = std::getenv("TAVREL_CLI");
         ASSERT_NE(cli, nullptr) << "TAVREL_CLI names the tavrel-cli binary";
         const fs::path full = dir_->path() / "full";
-        const std::string command = std::string("\"") + cli + "\" make-demo \"" + full.string() + "\" >/dev/null";
+        const std::string command =
+            std::string("\"") + cli + "\" make-demo \"" + full.string() + "\" >/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        const demo::DemoResult fixture = demo::WriteDemoGame(dir_->path() / "fixture", DemoSize::Fixture);
+        const demo::DemoResult fixture =
+            demo::WriteDemoGame(dir_->path() / "fixture", DemoSize::Fixture);
         ASSERT_TRUE(fixture.ok) << fixture.error;
     }
     static void TearDownTestSuite() { dir_.reset(); }
@@ -77,7 +80,8 @@ TEST_P(DemoFolder, ArchivesAreWhereTheTreeScanFindsThemAndNothingElse) {
         files += entry.is_regular_file();
     }
     EXPECT_GT(files, 0);
-    for (const auto& f : plan.other_files) EXPECT_TRUE(fs::is_regular_file(demo::PlanPath(Game(), f.path))) << f.path;
+    for (const auto& f : plan.other_files)
+        EXPECT_TRUE(fs::is_regular_file(demo::PlanPath(Game(), f.path))) << f.path;
 }
 
 TEST_P(DemoFolder, EveryRecognisedCountHeaderVariantAndTflagIsPresent) {
@@ -96,8 +100,10 @@ TEST_P(DemoFolder, EveryRecognisedCountHeaderVariantAndTflagIsPresent) {
         // Blocks follow each other with the tflag bytes in between; the last tflag ends the file.
         std::uint64_t expected_offset = ReadU32(file, table);
         for (std::uint32_t i = 0; i < n; ++i) {
-            EXPECT_EQ(ReadU32(file, table + 8 * i), expected_offset) << a.path << " block " << i + 1;
-            expected_offset = ReadU32(file, table + 8 * i) + ReadU32(file, table + 8 * i + 4) + a.tflag.size();
+            EXPECT_EQ(ReadU32(file, table + 8 * i), expected_offset)
+                << a.path << " block " << i + 1;
+            expected_offset =
+                ReadU32(file, table + 8 * i) + ReadU32(file, table + 8 * i + 4) + a.tflag.size();
         }
         EXPECT_EQ(expected_offset, file.size()) << a.path;
 
@@ -109,7 +115,8 @@ TEST_P(DemoFolder, EveryRecognisedCountHeaderVariantAndTflagIsPresent) {
         kx4 |= a.path.ends_with(".kx4");
         upper_case |= a.path.ends_with(".BIN");
     }
-    EXPECT_EQ(counts, std::set<std::uint32_t>(std::begin(kRecognisedCounts), std::end(kRecognisedCounts)));
+    EXPECT_EQ(counts,
+              std::set<std::uint32_t>(std::begin(kRecognisedCounts), std::end(kRecognisedCounts)));
     EXPECT_EQ(headers.size(), 2u);
     EXPECT_TRUE(kx4 && upper_case && unrecognised);
 }
@@ -141,7 +148,8 @@ TEST_P(DemoFolder, EveryBlockParsesWithThePlannedFrames) {
     for (const auto& a : plan.archives) {
         ArchiveIndex index;
         index.archive_name = demo::PlanPath(Game(), a.path).filename().string();
-        ASSERT_EQ(OpenArchive(index, demo::PlanPath(Game(), a.path)), OpenOutcome::Opened) << a.path;
+        ASSERT_EQ(OpenArchive(index, demo::PlanPath(Game(), a.path)), OpenOutcome::Opened)
+            << a.path;
         ASSERT_EQ(index.entry_count, a.blocks.size()) << a.path;
         if (!IsRecognisedCount(index.entry_count)) {
             CloseArchive(index);
@@ -187,7 +195,9 @@ TEST_P(DemoFolder, EveryBlockParsesWithThePlannedFrames) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, DemoFolder, ::testing::Values(DemoSize::Full, DemoSize::Fixture),
-                         [](const auto& info) { return info.param == DemoSize::Full ? "Full" : "Fixture"; });
+                         [](const auto& info) {
+                             return info.param == DemoSize::Full ? "Full" : "Fixture";
+                         });
 
 }  // namespace
 }  // namespace tavrel

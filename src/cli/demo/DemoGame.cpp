@@ -19,8 +19,10 @@ Bytes RenderPlain(std::uint32_t size, std::uint32_t seed) {
     std::snprintf(line, sizeof line, "DATA demo block data %05u\n", seed);
     Bytes out;
     out.reserve(size);
-    for (const char* p = line; *p && out.size() < size; ++p) out.push_back(static_cast<std::uint8_t>(*p));
-    for (std::uint32_t i = 0; out.size() < size; ++i) out.push_back(static_cast<std::uint8_t>(seed * 7 + i));
+    for (const char* p = line; *p && out.size() < size; ++p)
+        out.push_back(static_cast<std::uint8_t>(*p));
+    for (std::uint32_t i = 0; out.size() < size; ++i)
+        out.push_back(static_cast<std::uint8_t>(seed * 7 + i));
     return out;
 }
 
@@ -29,9 +31,12 @@ Bytes PixelData(const FrameSpec& frame) {
     // The fast mode keeps the demo quick to write; it is plenty for smooth pictures.
     const EncodeOptions options{EncodeQuality::Fast, 0};
     switch (frame.Class()) {
-        case PixelClass::Bgra32: return picture.pixels;
-        case PixelClass::Dxt1: return EncodeBc1(picture, options);
-        case PixelClass::Dxt5: return EncodeBc3(picture, options);
+        case PixelClass::Bgra32:
+            return picture.pixels;
+        case PixelClass::Dxt1:
+            return EncodeBc1(picture, options);
+        case PixelClass::Dxt5:
+            return EncodeBc3(picture, options);
     }
     return {};
 }
@@ -44,7 +49,8 @@ bool WriteFile(const fs::path& path, ByteView bytes, DemoResult& result) {
         return false;
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
         result.error = "cannot write " + path.string();
@@ -111,7 +117,8 @@ DemoResult WriteGame(const GamePlan& plan, const fs::path& dir) {
             blocks.push_back(std::move(*bytes));
             result.frames += CountFrames(block);
         }
-        if (!WriteFile(PlanPath(dir, archive.path), BuildLink(blocks, archive.header, archive.tflag), result))
+        if (!WriteFile(PlanPath(dir, archive.path),
+                       BuildLink(blocks, archive.header, archive.tflag), result))
             return result;
     }
     for (const OtherFile& file : plan.other_files) {

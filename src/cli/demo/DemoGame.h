@@ -19,10 +19,10 @@ namespace tavrel::demo {
 
 struct DemoResult {
     bool ok = false;
-    std::string error;          // what failed, with the path concerned
-    std::size_t files = 0;      // files written
-    std::uintmax_t bytes = 0;   // bytes written
-    std::size_t frames = 0;     // pictures generated
+    std::string error;         // what failed, with the path concerned
+    std::size_t files = 0;     // files written
+    std::uintmax_t bytes = 0;  // bytes written
+    std::size_t frames = 0;    // pictures generated
 };
 
 // Writes the plan's files below `dir` (folders are created; existing files are replaced).

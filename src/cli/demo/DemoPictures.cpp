@@ -68,7 +68,8 @@ Color GradientAt(const Canvas& c, float x, float y, std::uint32_t seed) {
     const float hue = (seed % 12) / 12.0f;
     const float t = (x / c.width + y / c.height) * 0.5f;
     Color col = Mix(Hsv(hue, 0.55f, 0.95f), Hsv(hue + 0.15f, 0.75f, 0.45f), t);
-    const float sun = Ellipse(x, y, c.width * 0.72f, c.height * 0.3f, c.unit * 0.16f, c.unit * 0.16f);
+    const float sun =
+        Ellipse(x, y, c.width * 0.72f, c.height * 0.3f, c.unit * 0.16f, c.unit * 0.16f);
     const float gx = (x - c.width * 0.72f) / c.unit, gy = (y - c.height * 0.3f) / c.unit;
     const float glow = std::exp(-(gx * gx + gy * gy) * 12);
     col = Over(col, Color{1.0f, 0.93f, 0.7f, 1}, glow * 0.5f);
@@ -81,7 +82,8 @@ Color PortraitAt(const Canvas& c, float x, float y, std::uint32_t seed) {
     Color col = Mix(Hsv(hue + 0.5f, 0.35f, 0.9f), Hsv(hue + 0.55f, 0.6f, 0.5f), y / h);
     const Color cloth = Hsv(hue, 0.6f, 0.6f);
     const Color skin = Mix(Color{0.98f, 0.84f, 0.7f}, Color{0.62f, 0.42f, 0.3f}, (seed % 5) / 4.0f);
-    const Color hair = Mix(Color{0.15f, 0.1f, 0.07f}, Color{0.85f, 0.65f, 0.3f}, ((seed / 5) % 4) / 3.0f);
+    const Color hair =
+        Mix(Color{0.15f, 0.1f, 0.07f}, Color{0.85f, 0.65f, 0.3f}, ((seed / 5) % 4) / 3.0f);
     const float cx = w * 0.5f;
     col = Over(col, cloth, Ellipse(x, y, cx, h * 1.05f, u * 0.42f, u * 0.3f));
     col = Over(col, Mix(skin, Color{0, 0, 0}, 0.15f),
@@ -127,7 +129,7 @@ Color MapAt(const Canvas& c, float x, float y, std::uint32_t seed) {
         Color color;
     } bands[] = {
         {-0.6f, {0.08f, 0.2f, 0.45f}}, {0.0f, {0.2f, 0.45f, 0.75f}}, {0.05f, {0.9f, 0.85f, 0.6f}},
-        {0.2f, {0.35f, 0.65f, 0.3f}},  {0.5f, {0.2f, 0.45f, 0.2f}}, {0.75f, {0.55f, 0.5f, 0.45f}},
+        {0.2f, {0.35f, 0.65f, 0.3f}},  {0.5f, {0.2f, 0.45f, 0.2f}},  {0.75f, {0.55f, 0.5f, 0.45f}},
         {1.0f, {0.97f, 0.97f, 1.0f}},
     };
     Color col = bands[0].color;
@@ -160,7 +162,10 @@ Color IconAt(const Canvas& c, float x, float y, std::uint32_t seed) {
             break;
         }
         default:  // rounded square
-            signed_px = (std::pow(std::pow(std::fabs(dx), 4.0f) + std::pow(std::fabs(dy), 4.0f), 0.25f) - 0.9f) * r;
+            signed_px =
+                (std::pow(std::pow(std::fabs(dx), 4.0f) + std::pow(std::fabs(dy), 4.0f), 0.25f) -
+                 0.9f) *
+                r;
             break;
     }
     const float fill = Clamp01(0.5f - signed_px);
@@ -173,7 +178,8 @@ Color IconAt(const Canvas& c, float x, float y, std::uint32_t seed) {
 }
 
 Color ShapesAt(const Canvas& c, float x, float y, std::uint32_t seed) {
-    Color col = Mix(Hsv(seed * 0.13f, 0.25f, 0.98f), Hsv(seed * 0.13f + 0.3f, 0.4f, 0.75f), y / c.height);
+    Color col =
+        Mix(Hsv(seed * 0.13f, 0.25f, 0.98f), Hsv(seed * 0.13f + 0.3f, 0.4f, 0.75f), y / c.height);
     Sequence s(seed);
     for (int i = 0; i < 6; ++i) {
         const float px = s.Next() * c.width, py = s.Next() * c.height;
@@ -196,11 +202,21 @@ Picture MakePicture(PictureKind kind, int width, int height, std::uint32_t seed)
             const float px = x + 0.5f, py = y + 0.5f;
             Color col;
             switch (kind) {
-                case PictureKind::Gradient: col = GradientAt(canvas, px, py, seed); break;
-                case PictureKind::Portrait: col = PortraitAt(canvas, px, py, seed); break;
-                case PictureKind::Map: col = MapAt(canvas, px, py, seed); break;
-                case PictureKind::Icon: col = IconAt(canvas, px, py, seed); break;
-                case PictureKind::Shapes: col = ShapesAt(canvas, px, py, seed); break;
+                case PictureKind::Gradient:
+                    col = GradientAt(canvas, px, py, seed);
+                    break;
+                case PictureKind::Portrait:
+                    col = PortraitAt(canvas, px, py, seed);
+                    break;
+                case PictureKind::Map:
+                    col = MapAt(canvas, px, py, seed);
+                    break;
+                case PictureKind::Icon:
+                    col = IconAt(canvas, px, py, seed);
+                    break;
+                case PictureKind::Shapes:
+                    col = ShapesAt(canvas, px, py, seed);
+                    break;
             }
             std::uint8_t* p = row + x * 4;
             p[0] = Channel(col.b);

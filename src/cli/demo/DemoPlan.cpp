@@ -25,8 +25,8 @@ constexpr std::uint32_t kTagA = 0x10011111, kTagB = 0x10111000, kTagC = 0x102110
 
 int Exp(int pixels) { return SizeExponent(pixels); }
 
-FrameSpec Frame(PictureKind kind, int w, int h, std::uint8_t code, int levels,
-                std::uint32_t seed, std::uint32_t tag = 0) {
+FrameSpec Frame(PictureKind kind, int w, int h, std::uint8_t code, int levels, std::uint32_t seed,
+                std::uint32_t tag = 0) {
     return FrameSpec{kind, Exp(w), Exp(h), code, levels, tag, seed};
 }
 
@@ -64,11 +64,13 @@ NodeSpec MixedBlock(std::uint32_t b) {
     const std::uint32_t s = b * 16;
     switch (b % 8) {
         case 0:
-            return Pack({Frame(K::Gradient, 64, 64, kBgra, 1, s), Frame(K::Map, 128, 64, kDxt1, 6, s + 1, kTagB),
+            return Pack({Frame(K::Gradient, 64, 64, kBgra, 1, s),
+                         Frame(K::Map, 128, 64, kDxt1, 6, s + 1, kTagB),
                          Frame(K::Icon, 32, 32, kDxt5, 6, s + 2)});
         case 1:  // data, a pack of four, data: the plain entries stay leaves
             return Link({Plain(96, s),
-                         Pack({Frame(K::Shapes, 64, 32, kDxt1, 6, s + 1), Frame(K::Icon, 32, 32, kBgra, 1, s + 2),
+                         Pack({Frame(K::Shapes, 64, 32, kDxt1, 6, s + 1),
+                               Frame(K::Icon, 32, 32, kBgra, 1, s + 2),
                                Frame(K::Portrait, 64, 64, kDxt5b, 7, s + 3, kTagA),
                                Frame(K::Gradient, 16, 16, kDxt5c, 5, s + 4)}),
                          Plain(40, s + 5)});
@@ -89,7 +91,8 @@ NodeSpec MixedBlock(std::uint32_t b) {
         case 6:  // a container without pictures
             return Link({Plain(64, s), Plain(64, s + 1)}, LinkHeader::Short16);
         default:
-            return Pack({Frame(K::Icon, 32, 32, kBgra, 1, s, kTagA), Frame(K::Icon, 32, 32, kDxt5, 6, s + 1),
+            return Pack({Frame(K::Icon, 32, 32, kBgra, 1, s, kTagA),
+                         Frame(K::Icon, 32, 32, kDxt5, 6, s + 1),
                          Frame(K::Icon, 32, 32, kDxt1, 6, s + 2)});
     }
 }
@@ -98,9 +101,12 @@ NodeSpec MixedBlock(std::uint32_t b) {
 NodeSpec SparseBlock(std::uint32_t b) {
     if (b % 16 == 0) return MixedBlock(b / 16);
     switch (b % 3) {
-        case 0: return Plain(32 + (b * 37) % 200, b);
-        case 1: return Link({Plain(24, b), Plain(16 + b % 50, b + 1)}, LinkHeader::Short16);
-        default: return Link({Lwc(Plain(120, b))});
+        case 0:
+            return Plain(32 + (b * 37) % 200, b);
+        case 1:
+            return Link({Plain(24, b), Plain(16 + b % 50, b + 1)}, LinkHeader::Short16);
+        default:
+            return Link({Lwc(Plain(120, b))});
     }
 }
 
@@ -154,30 +160,36 @@ GamePlan MakeGamePlan(DemoSize size) {
         "RES/Interface/Icons.kx4", 131, LinkHeader::Long32, {},
         Link({Lwc(Pack({Frame(K::Icon, 64, 64, kBgra, 1, 0), Frame(K::Icon, 64, 64, kBgra, 1, 1),
                         Frame(K::Icon, 64, 64, kBgra, 1, 2), Frame(K::Icon, 64, 64, kBgra, 1, 3),
-                        Frame(K::Icon, 128, 128, kDxt5d, 7, 4, kTagC), Frame(K::Icon, 32, 32, kDxt1, 6, 5)}))}),
+                        Frame(K::Icon, 128, 128, kDxt5d, 7, 4, kTagC),
+                        Frame(K::Icon, 32, 32, kDxt1, 6, 5)}))}),
         MixedBlock));
-    plan.archives.push_back(Archive(
-        "RES/Interface/Menus/Old/Banners.BIN", 24, LinkHeader::Short16, {0x00, 0x00},
-        Pack({Frame(K::Shapes, 512, 128, kDxt5, 8, 21), Frame(K::Gradient, 256, 64, kDxt1, 7, 22, kTagA),
-              Frame(K::Shapes, 128, 32, kBgra, 1, 23)}),
-        MixedBlock));
-    plan.archives.push_back(Archive(
-        "RES/Scenes/Battle.kx4", 30, LinkHeader::Long32, tflag,
-        Pack({Frame(K::Gradient, 256, 256, kDxt5b, 9, 31), Frame(K::Shapes, 256, 256, kDxt1, 9, 32, kTagB)}),
-        MixedBlock));
-    plan.archives.push_back(Archive(
-        "RES/Scenario/Campaign.bin", 499, LinkHeader::Short16, {0x00, 0x00, 0x00, 0x00},
-        Link({Plain(80, 41), Pack({Frame(K::Map, 256, 256, kDxt1, 9, 42), Frame(K::Portrait, 128, 128, kDxt5, 8, 43)})}),
-        SparseBlock));
+    plan.archives.push_back(Archive("RES/Interface/Menus/Old/Banners.BIN", 24, LinkHeader::Short16,
+                                    {0x00, 0x00},
+                                    Pack({Frame(K::Shapes, 512, 128, kDxt5, 8, 21),
+                                          Frame(K::Gradient, 256, 64, kDxt1, 7, 22, kTagA),
+                                          Frame(K::Shapes, 128, 32, kBgra, 1, 23)}),
+                                    MixedBlock));
+    plan.archives.push_back(Archive("RES/Scenes/Battle.kx4", 30, LinkHeader::Long32, tflag,
+                                    Pack({Frame(K::Gradient, 256, 256, kDxt5b, 9, 31),
+                                          Frame(K::Shapes, 256, 256, kDxt1, 9, 32, kTagB)}),
+                                    MixedBlock));
+    plan.archives.push_back(
+        Archive("RES/Scenario/Campaign.bin", 499, LinkHeader::Short16, {0x00, 0x00, 0x00, 0x00},
+                Link({Plain(80, 41), Pack({Frame(K::Map, 256, 256, kDxt1, 9, 42),
+                                           Frame(K::Portrait, 128, 128, kDxt5, 8, 43)})}),
+                SparseBlock));
     // A "LINK" file with a count the tool does not browse, named like an archive.
     plan.unrecognised_archive = "RES/Scenario/Patch.bin";
     plan.archives.push_back(Archive(plan.unrecognised_archive, 7, LinkHeader::Long32, {},
                                     Pack({Frame(K::Icon, 32, 32, kBgra, 1, 51)}), MixedBlock));
     plan.archive_free_folder = "RES/Sound";
     plan.other_files = {
-        {"RES/Sound/Readme.txt", "Sound files of the demo game live here. There are no archives in this folder.\n"},
-        {"RES/Sound/voices.bin.bak", "A backup file: its name does not end in an archive extension.\n"},
-        {"RES/Readme.txt", "Demo game folder written by tavrel-cli make-demo. Every picture is generated.\n"},
+        {"RES/Sound/Readme.txt",
+         "Sound files of the demo game live here. There are no archives in this folder.\n"},
+        {"RES/Sound/voices.bin.bak",
+         "A backup file: its name does not end in an archive extension.\n"},
+        {"RES/Readme.txt",
+         "Demo game folder written by tavrel-cli make-demo. Every picture is generated.\n"},
     };
     if (size == DemoSize::Fixture) {
         for (ArchiveSpec& a : plan.archives) {

@@ -18,8 +18,8 @@ namespace tavrel::demo {
 
 struct FrameSpec {
     PictureKind picture = PictureKind::Gradient;
-    int width_exp = 4;   // width = 2^width_exp
-    int height_exp = 4;  // height = 2^height_exp
+    int width_exp = 4;             // width = 2^width_exp
+    int height_exp = 4;            // height = 2^height_exp
     std::uint8_t format_code = 1;  // 1 Bgra32, 6 Dxt1, any other value Dxt5
     int levels = 1;                // level count in bits 4-7 of the level byte
     std::uint32_t tag = 0;         // a long-header tag gives a 20-byte header
@@ -48,7 +48,7 @@ struct NodeSpec {
 struct ArchiveSpec {
     std::string path;  // relative to the game folder, '/'-separated, e.g. "RES/Faces/Faces.bin"
     LinkHeader header = LinkHeader::Long32;
-    Bytes tflag;       // bytes written after every block
+    Bytes tflag;  // bytes written after every block
     std::vector<NodeSpec> blocks;
 };
 
@@ -60,8 +60,8 @@ struct OtherFile {
 struct GamePlan {
     std::vector<ArchiveSpec> archives;  // recognised ones and the one unrecognised archive
     std::vector<OtherFile> other_files;
-    std::string archive_free_folder;    // a folder that holds files but no archive
-    std::string unrecognised_archive;   // path of the archive whose count is not recognised
+    std::string archive_free_folder;   // a folder that holds files but no archive
+    std::string unrecognised_archive;  // path of the archive whose count is not recognised
 };
 
 enum class DemoSize {
