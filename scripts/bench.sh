@@ -13,6 +13,7 @@
 #   BM_<Thing>_Limit[/args]  the same work per iteration at a physical limit (e.g. memcpy)
 #   ratio = reference wall time / our wall time per iteration (> 1: faster than the peer)
 #   or: a user counter named "ratio" (with SetLabel naming the comparison), shown as it is.
+#   A reference may describe itself after the word (BM_<Thing>PeerCp); see bench/README.md.
 #
 # BENCH_ARGS is passed to every program, e.g. BENCH_ARGS="--benchmark_repetitions=3".
 set -euo pipefail
