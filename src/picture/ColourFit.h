@@ -6,8 +6,8 @@
 #include "picture/TextureEncoder.h"
 
 // The search for the two endpoints of a BC1 colour block. Everything here works on one block
-// of 16 pixels held as three arrays of floats (exact for the integer sums involved), so the
-// inner loops vectorise.
+// of 16 pixels held as three arrays of floats, so the inner loops vectorise. Results do not
+// depend on the thread or the order blocks are encoded in.
 namespace tavrel::detail {
 
 // Weights of the channels in every error the encoder judges: the Rec. 601 luma weights
