@@ -26,17 +26,24 @@ std::string Number5(std::uint32_t n) {
     return text;
 }
 
-// The one-entry texture pack of the dump: the header of the pack that holds the frame, and a
-// copy of the frame's new entry.
+// The one-entry texture pack of the dump: the header of the pack that holds the frame, cut to
+// one entry (entry count 1, the frame's own per-entry word, one offset slot) so the file reads
+// back as the pack it claims to be, and a copy of the frame's new entry.
 bool BuildDumpPack(Session& s, const FramePath& frame_path, const ResourceNode& leaf, ResourceNode& pack) {
     if (frame_path.depth == 0) return false;
     FramePath pack_path = frame_path;
     pack_path.depth -= 1;
     const ResourceNode* holder = FindFrameNode(s.state.tree, pack_path);
     if (!holder || holder->kind != NodeKind::TexturePack) return false;
+    constexpr std::size_t kFixed = 28;
+    const std::size_t word = kFixed + 4 * std::size_t{frame_path.index[frame_path.depth]};
+    if (holder->header.size() < kFixed || holder->header.size() < word + 4) return false;
     pack.kind = NodeKind::TexturePack;
-    pack.header = holder->header;
-    pack.header_size = holder->header_size;
+    pack.header.assign(holder->header.begin(), holder->header.begin() + kFixed);
+    pack.header.insert(pack.header.end(), holder->header.begin() + word, holder->header.begin() + word + 4);
+    pack.header.resize(kFixed + 8, 0);
+    StoreU32(pack.header.data() + 16, 1);
+    pack.header_size = kFixed + 8;
     pack.was_compressed = holder->was_compressed;
     pack.depth = 0;
     ResourceNode entry;
