@@ -33,7 +33,8 @@ enum class OpenOutcome {
     Opened,  // entry_count says what was found (0: too short, or neither LINK nor GT1G)
 };
 
-// Closes what was open, makes the file writable for its owner, opens it read/write with an
+// Closes what was open, sets archive_path and archive_name (the file name) from `path`,
+// makes the file writable for its owner, opens it read/write with an
 // exclusive lock and reads the header and entry table. An entry table that does not fit in
 // the file, or an entry that runs past its end, leaves entry_count 0 (unrecognised) and sets
 // table_truncated, so no later read goes outside the file.
@@ -48,7 +49,11 @@ std::filesystem::path BlockTempPath(const ArchiveIndex& index, const std::filesy
                                     std::uint32_t block);
 // Creates temppacks/ and BlockTempDir when missing and records the owning archive.
 bool EnsureBlockTempDir(const ArchiveIndex& index, const std::filesystem::path& program_dir);
-// True when any block 1..block_count has a temporary copy (scan stops at the first).
+// Records this archive as the owner of BlockTempDir when that folder exists without an owner
+// (copies left by an older version), so a same-named archive elsewhere no longer takes it.
+bool ClaimBlockTempDir(const ArchiveIndex& index, const std::filesystem::path& program_dir);
+// True when any block 1..block_count has a temporary copy (scan stops at the first). A copy
+// found in a folder without an owner claims that folder for this archive.
 bool HasTempCopies(const ArchiveIndex& index, const std::filesystem::path& program_dir,
                    std::uint32_t block_count);
 
