@@ -110,7 +110,8 @@ void Rebuild(Session& s, BatchState& batch) {
         rebuilt = RebuildArchive(path, BlockTempDir(archive, s.program_dir));
     }
     batch.rebuild_ok = rebuilt.ok;
-    if (!rebuilt.ok) ShowMessageOnUi(s, rebuilt.error.empty() ? std::string(text::kSaveFailed) : rebuilt.error);
+    if (!rebuilt.ok)
+        ShowMessageOnUi(s, rebuilt.error.empty() ? std::string(text::kSaveFailed) : rebuilt.error);
 }
 
 // Reopens the archive and returns to the remembered block and frame, when it is recognised.

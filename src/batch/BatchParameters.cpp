@@ -43,7 +43,8 @@ void ComputeExportRange(BatchState& batch, std::uint32_t block_count) {
 std::string ProgressText(const BatchState& batch) {
     if (batch.mode == BatchMode::Import) return batch.status_text;
     char text[64];
-    std::snprintf(text, sizeof text, text::kExportProgressFormat, batch.progress_done, batch.progress_total);
+    std::snprintf(text, sizeof text, text::kExportProgressFormat, batch.progress_done,
+                  batch.progress_total);
     return text;
 }
 
@@ -51,8 +52,8 @@ void RefreshProgressText(const BatchState& batch, BatchProgress& progress) {
     progress.SetProgressText(ProgressText(batch));
 }
 
-std::string CheckExportParameters(BatchState& batch, const std::string& first, const std::string& last,
-                                  const std::string& folder) {
+std::string CheckExportParameters(BatchState& batch, const std::string& first,
+                                  const std::string& last, const std::string& folder) {
     batch.first_block_text = first;
     batch.last_block_text = last;
     batch.picture_dir = TrimTrailingBackslashes(folder);

@@ -29,7 +29,8 @@ std::string Number5(std::uint32_t n) {
 // The one-entry texture pack of the dump: the header of the pack that holds the frame, cut to
 // one entry (entry count 1, the frame's own per-entry word, one offset slot) so the file reads
 // back as the pack it claims to be, and a copy of the frame's new entry.
-bool BuildDumpPack(Session& s, const FramePath& frame_path, const ResourceNode& leaf, ResourceNode& pack) {
+bool BuildDumpPack(Session& s, const FramePath& frame_path, const ResourceNode& leaf,
+                   ResourceNode& pack) {
     if (frame_path.depth == 0) return false;
     FramePath pack_path = frame_path;
     pack_path.depth -= 1;
@@ -40,7 +41,8 @@ bool BuildDumpPack(Session& s, const FramePath& frame_path, const ResourceNode& 
     if (holder->header.size() < kFixed || holder->header.size() < word + 4) return false;
     pack.kind = NodeKind::TexturePack;
     pack.header.assign(holder->header.begin(), holder->header.begin() + kFixed);
-    pack.header.insert(pack.header.end(), holder->header.begin() + word, holder->header.begin() + word + 4);
+    pack.header.insert(pack.header.end(), holder->header.begin() + word,
+                       holder->header.begin() + word + 4);
     pack.header.resize(kFixed + 8, 0);
     StoreU32(pack.header.data() + 16, 1);
     pack.header_size = kFixed + 8;
@@ -73,8 +75,8 @@ bool WritePortraitDump(Session& s, const FramePath& frame_path, const ResourceNo
 
 }  // namespace
 
-std::filesystem::path PortraitDumpPath(const std::filesystem::path& program_dir, std::uint32_t block,
-                                       std::uint32_t frame) {
+std::filesystem::path PortraitDumpPath(const std::filesystem::path& program_dir,
+                                       std::uint32_t block, std::uint32_t frame) {
     return program_dir / "facetemp" / Number5(block) / (Number5(frame) + ".data");
 }
 
@@ -108,7 +110,8 @@ void ForcePortraitImport(Session& s) {
     ReplaceFrameData(st.tree, path, entry.bytes);
     if (s.logout) {
         ResourceNode* replaced = FindFrameNode(st.tree, path);
-        if (!replaced || !WritePortraitDump(s, path, *replaced)) s.ui->ShowMessage(text::kPortraitDumpFailed);
+        if (!replaced || !WritePortraitDump(s, path, *replaced))
+            s.ui->ShowMessage(text::kPortraitDumpFailed);
     }
     ShowCurrentFrame(s);
     st.save_enabled = true;

@@ -18,7 +18,8 @@ bool WriteModifiedBlock(Session& s, std::string* error) {
         // Serializing turns a tree into write-back bytes; writing a copy keeps the user's
         // tree intact (and still modified) when the write fails.
         BlockTree copy = st.tree;
-        ok = WriteBlockTemp(copy, BlockTempPath(owner, s.program_dir, st.tree_block), s.codec.get(), &detail);
+        ok = WriteBlockTemp(copy, BlockTempPath(owner, s.program_dir, st.tree_block), s.codec.get(),
+                            &detail);
     }
     if (!ok) {
         if (error) *error = std::string(text::kTempWriteFailed) + detail;

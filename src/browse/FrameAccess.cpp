@@ -39,8 +39,8 @@ Bytes EntryHeader(ByteView old_entry, std::int32_t header_length) {
 
 }  // namespace
 
-ReplacementEntry BuildReplacementEntry(const Session& s, ByteView old_entry, const TextureInfo& info,
-                                       const Picture& picture) {
+ReplacementEntry BuildReplacementEntry(const Session& s, ByteView old_entry,
+                                       const TextureInfo& info, const Picture& picture) {
     ReplacementEntry result;
     result.bytes = EntryHeader(old_entry, info.header_length);
     const PixelClass c = info.pixel_class;

@@ -64,7 +64,8 @@ void LoadBlock(Session& s) {
         s.display.width = 0;
         s.display.height = 0;
     }
-    if (st.block_count == 49 && st.current_block >= 33 && st.current_block <= 37 && st.frames_available) {
+    if (st.block_count == 49 && st.current_block >= 33 && st.current_block <= 37 &&
+        st.frames_available) {
         st.portrait_import_enabled = true;
     }
     RefreshTitle(s);

@@ -6,7 +6,9 @@ namespace tavrel {
 namespace {
 
 // Block commands need a recognised archive and must not run under a batch or a rebuild.
-bool BlockCommandAllowed(const Session& s) { return !CommandsHeldOff(s) && s.state.block_count != 0; }
+bool BlockCommandAllowed(const Session& s) {
+    return !CommandsHeldOff(s) && s.state.block_count != 0;
+}
 
 // Writes the pending change, then loads `block`. A failed write cancels the move.
 void MoveToBlock(Session& s, std::uint32_t block) {
@@ -15,7 +17,9 @@ void MoveToBlock(Session& s, std::uint32_t block) {
     LoadBlock(s);
 }
 
-bool FrameCommandAllowed(const Session& s) { return !CommandsHeldOff(s) && s.state.frame_count != 0; }
+bool FrameCommandAllowed(const Session& s) {
+    return !CommandsHeldOff(s) && s.state.frame_count != 0;
+}
 
 }  // namespace
 

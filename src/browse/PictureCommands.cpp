@@ -42,7 +42,8 @@ namespace {
 std::filesystem::path WithBitmapExtension(std::filesystem::path path) {
     std::string ext = path.extension().string();
     if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     if (ext != "bmp") path += ".bmp";
     return path;
 }

@@ -27,7 +27,9 @@ public:
     std::optional<std::filesystem::path> AskOpenBitmap() override { return open_path; }
     std::optional<std::filesystem::path> AskSaveBitmap() override { return save_path; }
     std::optional<std::string> AskNumberText() override { return number_text; }
-    std::optional<std::filesystem::path> BrowseFolder(const std::string&) override { return folder; }
+    std::optional<std::filesystem::path> BrowseFolder(const std::string&) override {
+        return folder;
+    }
     void RunOnUiThread(const std::function<void()>& task) override { task(); }
 };
 

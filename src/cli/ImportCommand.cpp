@@ -20,7 +20,8 @@ int Run(const Args& args) {
     Session& s = cli.session;
     if (!cli.Open(args.positional[0])) return kFatal;
     BatchState batch;
-    if (const std::string refusal = CheckImportParameters(batch, args.Get("from")); !refusal.empty()) {
+    if (const std::string refusal = CheckImportParameters(batch, args.Get("from"));
+        !refusal.empty()) {
         cli.ui.ShowMessage(refusal, kDefaultCaption);
         return kFatal;
     }

@@ -34,7 +34,8 @@ int Run(const Args& args) {
     st.current_block = *block;
     LoadBlock(s);
     if (*frame < 1 || *frame > st.frame_count) {
-        std::fprintf(stderr, "frame %u is outside 1..%u of block %u\n", *frame, st.frame_count, *block);
+        std::fprintf(stderr, "frame %u is outside 1..%u of block %u\n", *frame, st.frame_count,
+                     *block);
         return kUsage;
     }
     st.current_frame = *frame;

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "batch/BatchState.h"
 #include "batch/BatchHarness.h"
+#include "batch/BatchState.h"
 #include "browse/Messages.h"
 
 namespace tavrel::test {
@@ -16,14 +16,17 @@ std::string Name(std::uint32_t block, std::uint32_t frame) {
     return name;
 }
 
-std::uint32_t FramesOf(std::uint32_t block) { return block == 4 ? 0 : 1 + block % 3; }  // Bgra32Blocks
+std::uint32_t FramesOf(std::uint32_t block) {
+    return block == 4 ? 0 : 1 + block % 3;
+}  // Bgra32Blocks
 
 TEST(BatchRange, ExportRangeIsClampedAsUnsignedValues) {
     const struct {
         std::string first, last;
         std::uint32_t from, to;
-    } cases[] = {{"5", "3", 5, 5},       {"0", "0", 1, 1},     {"1", "200", 1, 131},
-                 {"200", "1", 131, 131}, {"-4", "2", 131, 131}, {"3", "-1", 3, 131},
+    } cases[] = {{"5", "3", 5, 5},         {"0", "0", 1, 1},
+                 {"1", "200", 1, 131},     {"200", "1", 131, 131},
+                 {"-4", "2", 131, 131},    {"3", "-1", 3, 131},
                  {"12abc", " 20", 12, 20}, {"99999999999999999999999999999999999", "1", 131, 131}};
     for (const auto& c : cases) {
         BatchState batch;
@@ -107,9 +110,9 @@ TEST(BatchExport, AbortStopsTheFramesButEveryBlockIsStillLoaded) {
     const auto titles = h.ui.Titles();
     for (int b = 3; b <= 10; ++b) {
         const std::string loaded = "数据包 " + std::to_string(b) + "/24";
-        EXPECT_TRUE(std::any_of(titles.begin(), titles.end(),
-                                [&](const std::string& t) { return t.find(loaded) != std::string::npos; }))
-            << b;
+        EXPECT_TRUE(std::any_of(titles.begin(), titles.end(), [&](const std::string& t) {
+            return t.find(loaded) != std::string::npos;
+        })) << b;
     }
     EXPECT_EQ(h.progress.positions.back(), 10);
     EXPECT_EQ(h.progress.closed, 1);
@@ -139,7 +142,8 @@ TEST(BatchExport, UncreatableFilesAreReportedAndTheBatchGoesOn) {
     EXPECT_EQ(h.ui.MessageTexts(), std::vector<std::string>{"导出失败！\n "});
     EXPECT_TRUE(std::filesystem::exists(out / Name(2, 1)));
     EXPECT_TRUE(std::filesystem::exists(out / Name(2, 3)));
-    EXPECT_EQ(h.progress.texts, (std::vector<std::string>{"导出图片  1/1", "导出图片  1/1", "导出图片  1/1"}));
+    EXPECT_EQ(h.progress.texts,
+              (std::vector<std::string>{"导出图片  1/1", "导出图片  1/1", "导出图片  1/1"}));
     EXPECT_EQ(h.ui.OffUiThreadCalls(), 0);
 }
 

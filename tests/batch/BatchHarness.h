@@ -69,7 +69,8 @@ struct BatchHarness : Harness {
         std::thread worker([&] { BatchWorker(s, batch, progress); });
         worker.join();
     }
-    void Export(const std::string& first, const std::string& last, const std::filesystem::path& folder) {
+    void Export(const std::string& first, const std::string& last,
+                const std::filesystem::path& folder) {
         ASSERT_EQ(CheckExportParameters(batch, first, last, folder.string()), "");
         OnUi([&] { OpenBatch(s, batch, BatchMode::Export); });
         RunWorker();

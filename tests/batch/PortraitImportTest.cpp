@@ -35,7 +35,8 @@ TEST_F(Portrait, TakesAnyPowerOfTwoSizeAndKeepsTheHeader) {
     expected.resize(8);
     expected[2] = 0x54;  // height 2^5, width 2^4
     const Bytes chain = EncodeLevelChain(picture, PixelClass::Dxt5, n, h.s.encode_options);
-    expected.insert(expected.end(), chain.begin(), chain.begin() + 16 * 32);  // the display keeps the top level
+    expected.insert(expected.end(), chain.begin(),
+                    chain.begin() + 16 * 32);  // the display keeps the top level
     EXPECT_EQ(h.LeafBytes(2), expected);
     EXPECT_EQ(h.s.display.size_text, "图片大小:  16 X 32");
     EXPECT_EQ(h.ui.Extent(), std::make_pair(16, 32));
@@ -65,7 +66,8 @@ TEST_F(Portrait, RefusesSidesThatAreNoPowerOfTwo) {
     for (const auto& [w, hgt] : {std::pair{12, 16}, std::pair{16, 24}}) {
         h.ui.Clear();
         Force(PatternPicture(w, hgt, 1));
-        EXPECT_EQ(h.ui.MessageTexts(), std::vector<std::string>{"图片的宽和高必须是2的幂（最大32768）！\n "});
+        EXPECT_EQ(h.ui.MessageTexts(),
+                  std::vector<std::string>{"图片的宽和高必须是2的幂（最大32768）！\n "});
         EXPECT_FALSE(h.s.state.tree.root.modified);
     }
     h.ui.Clear();

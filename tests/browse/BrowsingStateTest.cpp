@@ -14,7 +14,8 @@ struct Flags {
 };
 
 Flags FlagsOf(const BrowseState& st) {
-    return {st.archive_open, st.frames_available, st.save_enabled, st.restore_enabled, st.portrait_import_enabled};
+    return {st.archive_open, st.frames_available, st.save_enabled, st.restore_enabled,
+            st.portrait_import_enabled};
 }
 
 TEST(BrowsingState, OpeningShowsBlockOneFrameOne) {
@@ -148,7 +149,8 @@ TEST(BrowsingState, FrameThatIsNoLeafIsReportedByDisplayImportAndExport) {
     h.ui.Clear();
     ImportPicture(h.s);
     ExportPicture(h.s);
-    EXPECT_EQ(h.ui.MessageTexts(), (std::vector<std::string>{"读取当前图片格式失败！", "未知的图片数据!"}));
+    EXPECT_EQ(h.ui.MessageTexts(),
+              (std::vector<std::string>{"读取当前图片格式失败！", "未知的图片数据!"}));
     EXPECT_EQ(h.ui.DialogsAsked(), 0);
     EXPECT_EQ(h.ui.Messages()[0].caption, "Tavrel");
 }

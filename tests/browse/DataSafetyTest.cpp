@@ -8,7 +8,9 @@
 namespace tavrel::test {
 namespace {
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 void ImportInto(Harness& h, int w, int hgt, std::uint8_t seed) {
     h.ui.open_answers.push_back(h.Bmp("in.bmp", BmpBytes(PatternPicture(w, hgt, seed), 32, true)));

@@ -124,7 +124,8 @@ TEST(ImportSaveStory, RefusedFilesChangeNothing) {
     } cases[] = {
         {h.dir / "missing.bmp", "文件读取失败！\n "},
         {h.Bmp("fake.bmp", png), "目前只支持bmp格式图片的导入，请重新选择图片！\n "},
-        {h.Bmp("16.bmp", BmpBytes(PatternPicture(8, 8, 1), 16, false)), "仅支持24位色和32位色的bmp图片！\n "},
+        {h.Bmp("16.bmp", BmpBytes(PatternPicture(8, 8, 1), 16, false)),
+         "仅支持24位色和32位色的bmp图片！\n "},
         {h.Bmp("small.bmp", BmpBytes(PatternPicture(4, 8, 1), 32, false)), "图片大小不相符！\n "},
     };
     for (const auto& c : cases) {

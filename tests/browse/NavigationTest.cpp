@@ -43,12 +43,8 @@ TEST_F(Navigating, GoToBlockClampsTheTypedNumber) {
     const struct {
         std::string typed;
         std::uint32_t block;
-    } cases[] = {{"0", 1},
-                 {"600", 24},
-                 {"-3", 24},
-                 {"12abc", 12},
-                 {"  7", 7},
-                 {"1234567890123456789012345678901234567890", 24}};
+    } cases[] = {{"0", 1},      {"600", 24}, {"-3", 24},
+                 {"12abc", 12}, {"  7", 7},  {"1234567890123456789012345678901234567890", 24}};
     for (const auto& c : cases) {
         h.ui.number_answers.push_back(c.typed);
         GoToBlock(h.s);

@@ -104,8 +104,12 @@ std::optional<T> FakeUi::Answer(std::deque<std::optional<T>>& queue, const char*
     return answer;
 }
 
-std::optional<std::filesystem::path> FakeUi::AskOpenBitmap() { return Answer(open_answers, "open"); }
-std::optional<std::filesystem::path> FakeUi::AskSaveBitmap() { return Answer(save_answers, "save"); }
+std::optional<std::filesystem::path> FakeUi::AskOpenBitmap() {
+    return Answer(open_answers, "open");
+}
+std::optional<std::filesystem::path> FakeUi::AskSaveBitmap() {
+    return Answer(save_answers, "save");
+}
 std::optional<std::string> FakeUi::AskNumberText() { return Answer(number_answers, "number"); }
 std::optional<std::filesystem::path> FakeUi::BrowseFolder(const std::string&) {
     return Answer(folder_answers, "folder");

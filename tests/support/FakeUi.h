@@ -59,7 +59,8 @@ public:
     // Runs on the UI thread whenever a message is shown (after it was recorded).
     std::function<void(const std::string&)> on_message;
 
-    void ShowMessage(const std::string& text, const std::string& caption = kDefaultCaption) override;
+    void ShowMessage(const std::string& text,
+                     const std::string& caption = kDefaultCaption) override;
     void SetTitle(const std::string& title) override;
     void InvalidateView() override;
     void SetScrollExtent(int width, int height) override;

@@ -11,7 +11,8 @@ namespace {
 
 Bytes Pattern(std::size_t n, std::uint8_t seed) {
     Bytes out(n);
-    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(seed * 31 + i * 7 + (i >> 5));
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = static_cast<std::uint8_t>(seed * 31 + i * 7 + (i >> 5));
     return out;
 }
 
@@ -38,13 +39,17 @@ Bytes PictureBlock(const std::vector<Bytes>& entries) {
 
 Bytes PlainBlock(std::uint8_t seed) { return BuildLink({Pattern(40, seed)}); }
 
-Bytes ArchiveBytes(const std::vector<Bytes>& blocks) { return BuildLink(blocks, LinkHeader::Long32, kTflag); }
+Bytes ArchiveBytes(const std::vector<Bytes>& blocks) {
+    return BuildLink(blocks, LinkHeader::Long32, kTflag);
+}
 
 std::vector<Bytes> StandardBlocks() {
     std::vector<Bytes> blocks;
-    blocks.push_back(PictureBlock({Bgra32Entry(3, 3, 10), Dxt1Entry(3, 3, 11), Dxt5Entry(3, 3, 12, 2)}));
+    blocks.push_back(
+        PictureBlock({Bgra32Entry(3, 3, 10), Dxt1Entry(3, 3, 11), Dxt5Entry(3, 3, 12, 2)}));
     blocks.push_back(PlainBlock(3));
-    for (int b = 3; b <= 24; ++b) blocks.push_back(PictureBlock({Bgra32Entry(2, 2, static_cast<std::uint8_t>(b))}));
+    for (int b = 3; b <= 24; ++b)
+        blocks.push_back(PictureBlock({Bgra32Entry(2, 2, static_cast<std::uint8_t>(b))}));
     return blocks;
 }
 
@@ -81,7 +86,8 @@ std::vector<Bytes> Bgra32Blocks() {
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(const std::filesystem::path& path) {
@@ -92,8 +98,9 @@ Bytes ReadFile(const std::filesystem::path& path) {
 Picture PatternPicture(int width, int height, std::uint8_t seed, int alpha) {
     Picture p(width, height);
     for (std::size_t i = 0; i < p.pixels.size(); ++i) {
-        p.pixels[i] = (i % 4 == 3 && alpha >= 0) ? static_cast<std::uint8_t>(alpha)
-                                                 : static_cast<std::uint8_t>(seed + i * 13 + (i >> 6));
+        p.pixels[i] = (i % 4 == 3 && alpha >= 0)
+                          ? static_cast<std::uint8_t>(alpha)
+                          : static_cast<std::uint8_t>(seed + i * 13 + (i >> 6));
     }
     return p;
 }

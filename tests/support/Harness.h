@@ -56,7 +56,9 @@ struct Harness {
         return path;
     }
 
-    ResourceNode& Leaf(std::uint32_t frame) { return *FindFrameNode(s.state.tree, s.state.tree.frames[frame - 1]); }
+    ResourceNode& Leaf(std::uint32_t frame) {
+        return *FindFrameNode(s.state.tree, s.state.tree.frames[frame - 1]);
+    }
     Bytes LeafBytes(std::uint32_t frame) {
         const ResourceNode& leaf = Leaf(frame);
         return Bytes(leaf.data.begin(), leaf.data.begin() + leaf.size);

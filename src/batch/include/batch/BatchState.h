@@ -51,8 +51,8 @@ void ComputeExportRange(BatchState& batch, std::uint32_t block_count);
 std::string ProgressText(const BatchState& batch);  // RefreshProgressText's text
 
 // Dialog checks; return the message to show, or "" when the parameters pass.
-std::string CheckExportParameters(BatchState& batch, const std::string& first, const std::string& last,
-                                  const std::string& folder);
+std::string CheckExportParameters(BatchState& batch, const std::string& first,
+                                  const std::string& last, const std::string& folder);
 std::string CheckImportParameters(BatchState& batch, const std::string& folder);
 
 // Called when the progress dialog opens (clears abort, computes the range).
@@ -88,7 +88,7 @@ bool WriteChangeLogEntry(const std::filesystem::path& program_dir, const std::st
 // PortraitDumpPath; a failed dump is reported and leaves the replacement in place.
 void ForcePortraitImport(Session& s);
 // program_dir/facetemp/"%.5d"/"%.5d.data" of block and frame.
-std::filesystem::path PortraitDumpPath(const std::filesystem::path& program_dir, std::uint32_t block,
-                                       std::uint32_t frame);
+std::filesystem::path PortraitDumpPath(const std::filesystem::path& program_dir,
+                                       std::uint32_t block, std::uint32_t frame);
 
 }  // namespace tavrel

@@ -34,7 +34,7 @@ struct ReplacementEntry {
 // picture's size), then the pixel data: the picture itself for Bgra32, the encoded level chain
 // for Dxt1/Dxt5. The chain always holds at least the whole top level, so the entry carries
 // every byte its header declares.
-ReplacementEntry BuildReplacementEntry(const Session& s, ByteView old_entry, const TextureInfo& info,
-                                       const Picture& picture);
+ReplacementEntry BuildReplacementEntry(const Session& s, ByteView old_entry,
+                                       const TextureInfo& info, const Picture& picture);
 
 }  // namespace tavrel

@@ -16,7 +16,8 @@ inline constexpr const char* kExportFailed = "导出失败！\n ";
 
 // Texts of our own for situations the original tool did not handle.
 inline constexpr const char* kTempWriteFailed = "数据块写入临时文件失败，修改仍保留在内存中！\n ";
-inline constexpr const char* kTempCopyUnreadable = "临时数据块文件无法读取，当前显示的是资源文件中的原始数据！\n ";
+inline constexpr const char* kTempCopyUnreadable =
+    "临时数据块文件无法读取，当前显示的是资源文件中的原始数据！\n ";
 inline constexpr const char* kBlockReadFailed = "数据块读取失败！\n ";
 inline constexpr const char* kEncodeFailed = "图片编码失败！\n ";
 inline constexpr const char* kSaveFailed = "保存失败，资源文件未被修改！\n ";
