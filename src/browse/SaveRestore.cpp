@@ -36,8 +36,8 @@ bool RecognisedArchiveOpen(const BrowseState& st) { return st.archive_open && st
 }  // namespace
 
 void SaveArchive(Session& s) {
-    if (CommandsHeldOff(s)) return;
     BrowseState& st = s.state;
+    if (CommandsHeldOff(s) || st.block_count == 0) return;
     if (!FlushModifiedBlock(s)) return;  // the change stays in memory; nothing is rebuilt
     const std::uint32_t block = st.current_block;
     const std::uint32_t frame = st.current_frame;
@@ -67,8 +67,8 @@ void SaveArchive(Session& s) {
 }
 
 void RestoreArchive(Session& s) {
-    if (CommandsHeldOff(s)) return;
     BrowseState& st = s.state;
+    if (CommandsHeldOff(s) || st.block_count == 0) return;
     st.restore_enabled = false;
     bool deleted = EnsureBlockTempDir(st.archive, s.program_dir) && DeleteTempCopies(s);
     if (!deleted) s.ui->ShowMessage(text::kTempDeleteFailed);
