@@ -119,8 +119,10 @@ void Reopen(Session& s, std::uint32_t block, std::uint32_t frame) {
     BrowseState& st = s.state;
     OnUi(s, [&] { OpenSelectedArchive(s); });
     if (!st.archive_open || st.block_count == 0) return;
-    st.current_block = std::clamp<std::uint32_t>(block, 1, st.block_count);
-    OnUi(s, [&] { LoadBlock(s); });
+    OnUi(s, [&] {
+        st.current_block = std::clamp<std::uint32_t>(block, 1, st.block_count);
+        LoadBlock(s);
+    });
     st.current_frame = std::min(frame, st.frame_count);
     if (st.current_frame != 0) OnUi(s, [&] { ShowCurrentFrame(s); });
     st.archive_open = true;
@@ -142,8 +144,10 @@ void RunBatchImport(Session& s, BatchState& batch, BatchProgress& progress) {
     Status(s, batch, progress, text::kStatusWorking);
     const std::uint32_t blocks = st.block_count;
     for (std::uint32_t b = 1; b <= blocks; ++b) {
-        st.current_block = b;
-        OnUi(s, [&] { LoadBlock(s); });
+        OnUi(s, [&] {
+            st.current_block = b;
+            LoadBlock(s);
+        });
         ImportBlock(s, batch, progress, b);
     }
     Status(s, batch, progress, text::kStatusRebuild);

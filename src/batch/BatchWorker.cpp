@@ -27,8 +27,10 @@ void RunBatchExport(Session& s, BatchState& batch, BatchProgress& progress) {
     SetPosition(s, progress, 0);
     for (std::uint32_t b = batch.first_block; b <= batch.last_block; ++b) {
         ++batch.progress_done;
-        st.current_block = b;
-        OnUi(s, [&] { LoadBlock(s); });
+        OnUi(s, [&] {
+            st.current_block = b;
+            LoadBlock(s);
+        });
         if (st.has_frames) {
             const std::uint32_t frames = st.frame_count;
             // An abort stops the frames only: every remaining block is still loaded.
