@@ -12,9 +12,9 @@ struct CliCommands : ::testing::Test {
     Harness h;  // only for its folders and archive writer
     std::filesystem::path archive;
     void SetUp() override { archive = h.AddArchive("abc.bin", StandardBlocks()); }
-    CliResult Run(std::vector<std::string> args) {
+    CliRun Run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--program-dir", h.program_dir.string()});
-        return RunTavrelCli(h.dir.path(), args);
+        return RunCli(h.dir.path(), args);
     }
     std::filesystem::path Copy(std::uint32_t block) {
         ArchiveIndex index;
@@ -26,7 +26,7 @@ struct CliCommands : ::testing::Test {
 
 TEST_F(CliCommands, ReplaceWritesTheBlockCopy) {
     const auto bmp = h.Bmp("f.bmp", BmpBytes(PatternPicture(4, 4, 3), 24, false));
-    const CliResult r = Run({"replace", archive.string(), "5", "1", bmp.string()});
+    const CliRun r = Run({"replace", archive.string(), "5", "1", bmp.string()});
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(Copy(5)));
     EXPECT_EQ(ReadFile(archive), ArchiveBytes(StandardBlocks()));  // only Save rewrites it
@@ -34,7 +34,7 @@ TEST_F(CliCommands, ReplaceWritesTheBlockCopy) {
 
 TEST_F(CliCommands, ReplaceRefusalsExit3AndChangeNothing) {
     const auto wrong = h.Bmp("w.bmp", BmpBytes(PatternPicture(8, 8, 3), 24, false));
-    CliResult r = Run({"replace", archive.string(), "5", "1", wrong.string()});
+    CliRun r = Run({"replace", archive.string(), "5", "1", wrong.string()});
     EXPECT_EQ(r.exit_code, 3);
     EXPECT_EQ(r.err, "图片大小不相符！\n");
     r = Run({"replace", archive.string(), "5", "1", wrong.string(), "--force"});
@@ -47,7 +47,7 @@ TEST_F(CliCommands, ReplaceRefusalsExit3AndChangeNothing) {
 TEST_F(CliCommands, ForcedReplaceInAPortraitBlock) {
     const auto faces = h.AddArchive("faces.bin", PortraitBlocks());
     const auto bmp = h.Bmp("f.bmp", BmpBytes(PatternPicture(16, 16, 3), 24, false));
-    const CliResult r = Run({"replace", faces.string(), "33", "2", bmp.string(), "--force"});
+    const CliRun r = Run({"replace", faces.string(), "33", "2", bmp.string(), "--force"});
     EXPECT_EQ(r.exit_code, 0) << r.err;
 }
 
@@ -56,7 +56,7 @@ TEST_F(CliCommands, ImportReportsRefusedFilesAndRebuilds) {
     std::filesystem::create_directories(in);
     WriteFile(BatchFileName(in.string(), 3, 1), BmpBytes(PatternPicture(4, 4, 7), 32, true));
     WriteFile(BatchFileName(in.string(), 5, 1), BmpBytes(PatternPicture(8, 8, 7), 32, true));
-    CliResult r = Run({"import", archive.string(), "--from", in.string()});
+    CliRun r = Run({"import", archive.string(), "--from", in.string()});
     EXPECT_EQ(r.exit_code, 3);
     EXPECT_EQ(r.err, "图片大小不相符！\n");
     EXPECT_NE(ReadFile(archive), ArchiveBytes(StandardBlocks()));

@@ -7,7 +7,6 @@
 #include <iterator>
 
 namespace tavrel::test {
-
 namespace {
 
 std::string Quote(const std::string& s) {
@@ -23,22 +22,23 @@ std::string ReadAll(const std::filesystem::path& path) {
 
 }  // namespace
 
-CliResult RunTavrelCli(const std::filesystem::path& scratch, const std::vector<std::string>& args) {
-    CliResult result;
+CliRun RunCli(const std::filesystem::path& scratch, const std::vector<std::string>& args) {
+    CliRun run;
     const char* cli = std::getenv("TAVREL_CLI");
     if (!cli) {
-        result.err = "TAVREL_CLI is not set";
-        return result;
+        run.err = "TAVREL_CLI is not set";
+        return run;
     }
     std::string command = Quote(cli);
     for (const auto& a : args) command += " " + Quote(a);
-    command += " >" + Quote((scratch / "cli-out.txt").string()) + " 2>" +
-               Quote((scratch / "cli-err.txt").string()) + " </dev/null";
+    const auto out = scratch / "cli-stdout.txt";
+    const auto err = scratch / "cli-stderr.txt";
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
     const int status = std::system(command.c_str());
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = ReadAll(scratch / "cli-out.txt");
-    result.err = ReadAll(scratch / "cli-err.txt");
-    return result;
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadAll(out);
+    run.err = ReadAll(err);
+    return run;
 }
 
 }  // namespace tavrel::test

@@ -4,16 +4,17 @@
 #include <string>
 #include <vector>
 
+// Runs the tavrel-cli program that the build names in the TAVREL_CLI environment variable.
 namespace tavrel::test {
 
-struct CliResult {
+struct CliRun {
     int exit_code = -1;
     std::string out;
     std::string err;
 };
 
-// Runs the tavrel-cli named by $TAVREL_CLI with `args` (each quoted for the shell), output
-// captured in files of `scratch`.
-CliResult RunTavrelCli(const std::filesystem::path& scratch, const std::vector<std::string>& args);
+// Runs tavrel-cli with `args` (each passed as one argument), capturing stdout and stderr in
+// files under `scratch`.
+CliRun RunCli(const std::filesystem::path& scratch, const std::vector<std::string>& args);
 
 }  // namespace tavrel::test

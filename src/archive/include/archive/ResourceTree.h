@@ -31,7 +31,8 @@ struct FramePath {
 struct ResourceNode {
     NodeKind kind = NodeKind::PlainLeaf;
     Bytes data;              // leaves: the expanded bytes; containers: write-back bytes after
-                             // serializing. data.size() may exceed `size` only by zero bytes.
+                             // serializing. After parsing data.size() == size; bytes behind
+                             // `size` (ReadLeafTextureInfo may lower it) are not written back.
     std::uint32_t size = 0;  // byte count written back
     bool was_compressed = false;
     std::vector<ResourceNode> children;
@@ -50,11 +51,43 @@ struct BlockTree {
 };
 
 // Parses a block. `codec` may be null (LWC entries then stay unexpanded plain leaves).
+// Any bytes parse; what cannot be read safely stays a plain leaf holding its original bytes,
+// so that writing the block back reproduces them:
+// - a "LINK" or "GT1G" container whose count, table, offsets, sizes or entry sizes do not fit
+//   in its own bytes is, as a whole, a PlainLeaf (none of its entries are parsed);
+// - a container at depth kMaxDepth (its entries could not be named by a FramePath) or with
+//   more than kMaxChildren entries is a PlainLeaf;
+// - an "LWC" entry that is truncated, fails to decode or meets no codec is an unexpanded
+//   PlainLeaf with was_compressed false.
+// A block that itself starts with "LWC" is a PlainLeaf root and is not expanded.
 void ParseBlock(BlockTree& tree, Bytes bytes, LwCodec* codec);
+
+// Most entries one container may have: a FramePath level holds positions 0..65535.
+inline constexpr std::uint32_t kMaxChildren = 65536;
+
+// Parses `bytes` into `node`, whose kind (PlainLeaf unless fixed to FrameLeaf by a texture
+// pack), depth, path and was_compressed the caller has set. Containers get their header and
+// children; leaves get `bytes` as data and size. FrameLeaf paths are appended to `frames`
+// in pre-order.
+void ParseNode(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<FramePath>& frames);
+
+struct ExpandedLeaf {
+    Bytes bytes;
+    bool was_compressed = false;
+};
+
+// An entry's bytes as the tree holds them. An "LWC" stream (u32 at 4 the expanded length,
+// u32 at 8 a value c; c + 268 bytes are decoded) is expanded; when the output is shorter
+// than c + 268 the length is raised to c + 268 with zero bytes, but by no more than 4096
+// bytes (the raise never goes beyond output length + 4096). Anything else, and any stream
+// that cannot be expanded, comes back unchanged with was_compressed false.
+ExpandedLeaf ExpandLeaf(Bytes bytes, LwCodec* codec);
 // Node named by `path` (a lowered depth names the containing pack); nullptr when the path
 // does not name a node of this tree.
 ResourceNode* FindFrameNode(BlockTree& tree, const FramePath& path);
-// Installs a copy of `bytes` as the leaf's data; marks leaf and root modified.
+// Installs a copy of `bytes` as the leaf's data; marks leaf and root modified. Returns false
+// and changes nothing when the path names no node, names a container, or the bytes exceed
+// 4 GiB.
 bool ReplaceFrameData(BlockTree& tree, const FramePath& path, ByteView bytes);
 void FreeNode(ResourceNode& node);
 void FreeBlockTree(BlockTree& tree);

@@ -25,4 +25,10 @@ void DecodeBlocks(std::uint8_t* out, ByteView blocks, std::int32_t width, std::i
 // decoded in TableAlpha mode (every alpha 255).
 void DecodeDxt1Blocks(std::uint8_t* out, ByteView blocks, std::int32_t width, std::int32_t height);
 
+// The block decoder runs an SSSE3 path where the processor has one; both paths give the same
+// pixels. Tests and benchmarks switch it off to check and measure the portable path.
+// SetVectorDecoding returns whether the vector path was active before the call.
+bool SetVectorDecoding(bool enabled);
+bool VectorDecodingActive();
+
 }  // namespace tavrel

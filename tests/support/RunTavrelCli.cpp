@@ -1,0 +1,44 @@
+#include "support/RunTavrelCli.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace tavrel::test {
+
+namespace {
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+CliResult RunTavrelCli(const std::filesystem::path& scratch, const std::string& args) {
+    CliResult run;
+    const char* cli = std::getenv("TAVREL_CLI");
+    if (!cli) {
+        run.err = "TAVREL_CLI is not set";
+        return run;
+    }
+    const auto out = scratch / "cli-out.txt";
+    const auto err = scratch / "cli-err.txt";
+    const std::string command = ShellQuote(cli) + " " + args + " >" + ShellQuote(out.string()) +
+                                " 2>" + ShellQuote(err.string()) + " </dev/null";
+    const int status = std::system(command.c_str());
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadText(out);
+    run.err = ReadText(err);
+    return run;
+}
+
+}  // namespace tavrel::test
