@@ -24,13 +24,20 @@ CliSession::CliSession(const std::filesystem::path& program_dir) {
     session.logout = ReadSettings(program_dir).logout == "1";
 }
 
-bool CliSession::Open(const std::filesystem::path& archive) {
+bool CliSession::Open(const std::filesystem::path& archive, bool any_entry_count) {
     BrowseState& st = session.state;
     st.archive.archive_path = archive;
     st.archive.archive_name = archive.filename().string();
     const int messages = ui.message_count;
     OpenSelectedArchive(session);
     if (st.archive_open && st.block_count != 0) return true;
+    if (any_entry_count && st.archive.file_open && st.archive.entry_count != 0) {
+        st.block_count = st.archive.entry_count;
+        st.archive_open = true;
+        st.current_block = 1;
+        LoadBlock(session);
+        return true;
+    }
     if (ui.message_count == messages) {
         std::fprintf(stderr, "%s: not a recognised archive\n", archive.string().c_str());
     }

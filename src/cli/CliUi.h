@@ -50,8 +50,9 @@ struct CliSession {
 
     explicit CliSession(const std::filesystem::path& program_dir);
     // Opens `archive` as the file tree would; false (reason on stderr) unless it is a
-    // recognised archive.
-    bool Open(const std::filesystem::path& archive);
+    // recognised archive. With `any_entry_count`, an archive with an entry table of another
+    // size is browsed as well (its entry count taken as the block count).
+    bool Open(const std::filesystem::path& archive, bool any_entry_count = false);
 };
 
 // Strict decimal reading of a command-line number; nullopt for anything else.
