@@ -33,13 +33,25 @@ public:
     void RunOnUiThread(const std::function<void()>& task) override { task(); }
 };
 
-// A batch progress display that stays silent (the command prints its own summary).
+// The batch progress on the command line: a one-line bar on stderr when stderr is a
+// terminal, nothing otherwise (scripts and tests get only the command's summary).
 class CliProgress : public BatchProgress {
 public:
-    void SetProgressText(const std::string&) override {}
-    void SetRange(std::uint16_t) override {}
-    void SetPosition(std::int32_t) override {}
-    void Close() override {}
+    CliProgress();
+    void SetProgressText(const std::string& text) override;
+    void SetRange(std::uint16_t maximum) override;
+    void SetPosition(std::int32_t position) override;
+    void Close() override;
+    // For work that reports (done, total) itself, such as the archive rebuild.
+    void Update(std::int64_t done, std::int64_t total, const std::string& text);
+
+private:
+    void Draw();
+    bool enabled_ = false;
+    bool drawn_ = false;
+    std::int64_t done_ = 0;
+    std::int64_t total_ = 0;
+    std::string text_;
 };
 
 // A session on the command line: program directory, codec and LOGOUT setting as the program
