@@ -145,7 +145,7 @@ void CLeftView::CloseForDirectoryChange() {
 }
 
 void CLeftView::OpenGameDirectory() {
-    if (!FlushBeforeLeaving(ctx_)) return;
+    if (!FlushPendingBlock(ctx_)) return;
     CloseForDirectoryChange();
     Settings settings = ReadSettings(ctx_.session.program_dir);
     std::string candidate;
@@ -160,7 +160,7 @@ void CLeftView::OpenGameDirectory() {
 }
 
 void CLeftView::ChangeGameDirectory() {
-    if (!FlushBeforeLeaving(ctx_)) return;
+    if (!FlushPendingBlock(ctx_)) return;
     CloseForDirectoryChange();
     std::optional<std::string> chosen = ChooseGameDirectory({}, true);
     if (chosen) AcceptGameDirectory(*chosen);
@@ -228,7 +228,7 @@ bool CLeftView::ScanDirectory(const fs::path& dir, QTreeWidgetItem* parent, int 
 
 void CLeftView::OnSelectionChanged() {
     BrowseState& state = ctx_.session.state;
-    auto refused = [&] { return state.busy || ctx_.batch_active; };
+    auto refused = [&] { return state.busy || state.batch_running || ctx_.batch_active; };
     if (refused()) {
         ctx_.dialogs.Message(window(), ToQt(kBusyRefusal), ToQt(kDefaultCaption));
         return;
@@ -237,7 +237,7 @@ void CLeftView::OnSelectionChanged() {
     if (item == nullptr || item == root_) return;
     fs::path full = ItemPath(item);
     if (full.empty() || IsDirectory(full)) return;
-    if (!FlushBeforeLeaving(ctx_)) return;
+    if (!FlushPendingBlock(ctx_)) return;
     // A batch may have started meanwhile: then the open archive (and its name, which names
     // its temporary copies) must stay as it is.
     if (refused()) {

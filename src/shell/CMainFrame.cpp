@@ -186,7 +186,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    FlushBeforeLeaving(ctx_);
+    // A modification that cannot reach its temporary copy keeps the window open (the message
+    // says why); Save or Restore settle it.
+    if (!FlushPendingBlock(ctx_)) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

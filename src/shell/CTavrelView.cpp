@@ -179,7 +179,7 @@ void CTavrelView::HandleMessage(PrivateMessage message) {
 }
 
 void CTavrelView::RunBatchImportCommand() {
-    if (!FlushBeforeLeaving(ctx_)) return;
+    if (!FlushPendingBlock(ctx_)) return;
     CMIMPORTDlg dialog(ctx_, window());  // sets busy: the tree refuses other archives now
     if (ctx_.dialogs.Exec(dialog) == QDialog::Accepted) {
         OpenProgressDialog(BatchMode::Import);
@@ -189,7 +189,7 @@ void CTavrelView::RunBatchImportCommand() {
 }
 
 void CTavrelView::RunBatchExportCommand() {
-    if (!FlushBeforeLeaving(ctx_)) return;
+    if (!FlushPendingBlock(ctx_)) return;
     CMEXPORTDlg dialog(ctx_, window());
     if (ctx_.dialogs.Exec(dialog) == QDialog::Accepted) OpenProgressDialog(BatchMode::Export);
 }

@@ -4,7 +4,6 @@
 #include "CMainFrame.h"
 #include "CTavrelView.h"
 #include "UiThread.h"
-#include "browse/Browsing.h"
 
 namespace tavrel::shell {
 
@@ -28,12 +27,9 @@ void SendPrivateMessage(ShellContext& ctx, PrivateMessage message) {
     }
 }
 
-bool FlushBeforeLeaving(ShellContext& ctx) {
-    BrowseState& state = ctx.session.state;
-    // Only a block of the open, recognised archive can be pending; a batch owns the block
-    // while it runs.
-    if (!state.archive_open || state.busy || ctx.batch_active) return true;
-    return FlushModifiedBlock(ctx.session);
+bool FlushPendingBlock(ShellContext& ctx) {
+    if (ctx.batch_active) return false;  // the batch's worker owns the tree
+    return FlushBeforeLeaving(ctx.session);
 }
 
 }  // namespace tavrel::shell

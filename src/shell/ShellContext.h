@@ -3,6 +3,7 @@
 #include "CommandIds.h"
 #include "CommandRules.h"
 #include "batch/BatchState.h"
+#include "browse/Browsing.h"
 #include "browse/Session.h"
 
 namespace tavrel::shell {
@@ -27,7 +28,9 @@ struct ShellContext {
     bool game_path_known = false;  // set by 0x1803, never cleared
     bool batch_active = false;     // a progress dialog is open (from OK until it closes)
 
-    ShellFlags Flags() const { return {game_path_known, batch_active}; }
+    // A batch holds browsing off from the moment its progress dialog opens (the range is
+    // computed then) until the dialog has closed; the browsing layer adds its own guard.
+    ShellFlags Flags() const { return {game_path_known, batch_active || CommandsHeldOff(session)}; }
 };
 
 // Synchronous delivery of a private message to the window the registry names for it.
@@ -35,7 +38,8 @@ void SendPrivateMessage(ShellContext& ctx, PrivateMessage message);
 
 // Writes a modified current block to its temporary copy before the in-memory tree is
 // replaced (another archive, another game directory, a batch, leaving the program).
-// False when the copy could not be written (the browsing layer has shown why).
-bool FlushBeforeLeaving(ShellContext& ctx);
+// False when the caller must not go on: the copy could not be written (the browsing layer
+// has shown why), or a batch owns the tree.
+bool FlushPendingBlock(ShellContext& ctx);
 
 }  // namespace tavrel::shell
