@@ -16,6 +16,7 @@
 #include "CommandIds.h"
 #include "ShellContext.h"
 #include "ShellFixtures.h"
+#include "picture/BitmapFile.h"
 #include "support/TestDir.h"
 
 using namespace tavrel;
@@ -102,6 +103,47 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!app_->Context().batch_active, 20000);
         QCOMPARE(CountFiles(out_), 0);
         QCOMPARE(app_->GetSession().state.current_block, 5u);
+    }
+
+    void importRunsWithoutAbortAndRebuildsTheArchive() {
+        Picture red(4, 4);
+        for (std::size_t i = 0; i < red.pixels.size(); i += 4)
+            red.pixels[i + 2] = red.pixels[i + 3] = 255;
+        QVERIFY(WriteBitmapFile(out_ / "00003_00002.bmp", red));
+        frame_->Action(kCmdLastBlock)->trigger();
+        dialogs_.execs.push_back([this](QDialog& d) {
+            auto& dialog = static_cast<CMIMPORTDlg&>(d);
+            dialog.FolderField()->setText(test::Q(out_) + "//");
+            dialog.accept();
+            return dialog.result();
+        });
+        frame_->Action(kCmdBatchImport)->trigger();
+        CPROGRESSDlg* progress = frame_->View()->ProgressDialog();
+        QVERIFY(progress);
+        QVERIFY(app_->GetSession().state.busy);
+        QTest::mouseClick(progress->StartButton(), Qt::LeftButton);
+        QVERIFY(!progress->AbortButton()->isEnabled());  // an import cannot be aborted
+
+        QTRY_VERIFY_WITH_TIMEOUT(!app_->Context().batch_active, 20000);
+        const BrowseState& state = app_->GetSession().state;
+        QVERIFY(!state.busy);
+        QVERIFY(state.archive_open);
+        QCOMPARE(state.current_block, 24u);  // back where it was
+        QVERIFY(dialogs_.messages.empty());
+        frame_->RefreshCommandStates();
+        QVERIFY(frame_->Action(kCmdNextBlock)->isEnabled());
+
+        // The replaced frame is in the rebuilt archive.
+        dialogs_.execs.push_back([](QDialog& d) {
+            d.findChild<QLineEdit*>()->setText("3");
+            d.accept();
+            return d.result();
+        });
+        frame_->Action(kCmdGoToBlock)->trigger();
+        frame_->Action(kCmdNextFrame)->trigger();
+        QCOMPARE(state.current_frame, 2u);
+        QImage shown = frame_->View()->viewport()->grab().toImage();
+        QCOMPARE(shown.pixelColor(0, 0), QColor(255, 0, 0));
     }
 
     void treeRefusesAnotherArchiveWhileTheBatchIsOpen() {
