@@ -34,11 +34,17 @@ FrameExportResult ExportFrame(BlockTree& tree, std::uint32_t frame,
         return result;
     }
     const TextureInfo info = ReadLeafTextureInfo(*node);
+    if (!CanDecodeTexture(node->data, info)) {
+        // A damaged header declaring a huge picture over a few bytes: nothing to show.
+        result.outcome = FrameExportOutcome::NotAPicture;
+        result.message = kUnknownPictureText;
+        return result;
+    }
     bool written = false;
     try {
         written = WriteBitmapFile(file, DecodeTexture(node->data, info));
     } catch (const std::bad_alloc&) {
-        written = false;  // a damaged header asking for a picture larger than memory allows
+        written = false;  // a whole picture larger than memory allows
     }
     result.outcome = written ? FrameExportOutcome::Written : FrameExportOutcome::WriteFailed;
     result.message = written ? "" : kExportFailedText;

@@ -11,7 +11,7 @@ namespace tavrel::cli {
 
 enum class FrameExportOutcome {
     Written,
-    NotAPicture,  // the frame's node is missing or not a texture entry
+    NotAPicture,  // the frame's node is missing, not a texture entry, or too damaged to decode
     WriteFailed,  // the file could not be written (nothing is left at its path)
 };
 
