@@ -3,11 +3,12 @@
 # Runs every libFuzzer target of build-fuzz/ (or only the TARGETs named, e.g. BlockParse) for
 # SECONDS each (default 600), starting from seed corpora that make_fuzz_seeds writes with the
 # tests' format writers, and prints the executions and findings per target. Exits 1 when any
-# target found something; the inputs are kept under build-fuzz/fuzz-work/findings/<target>/.
+# target found something; the inputs are kept under <work dir>/findings/<target>/.
 #
-# Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_PARALLEL (targets run at the same
-# time, default 1; each is one process on one core), FUZZ_KEEP_CORPUS=0 to start every run
-# from the seeds alone (CI does, so a run is the same on every machine).
+# Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_WORK_DIR (corpora, logs and
+# findings, default build-fuzz/fuzz-work), FUZZ_PARALLEL (targets run at the same time,
+# default 1; each is one process on one core), FUZZ_KEEP_CORPUS=0 to start from the seeds
+# alone (the short pass of `make test` does, so it does the same work on every machine).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +17,7 @@ seconds=${1:-600}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 parallel=${FUZZ_PARALLEL:-1}
 bin=$build/fuzz
-work=$build/fuzz-work
+work=${FUZZ_WORK_DIR:-$build/fuzz-work}
 
 if [ ! -x "$bin/make_fuzz_seeds" ]; then
   echo "fuzz.sh: $bin/make_fuzz_seeds is missing; build the fuzz preset first" >&2
