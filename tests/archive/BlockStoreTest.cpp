@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -88,6 +89,13 @@ TEST_F(BlockStore, UnreadableCopyFallsBackToTheArchiveWithAnError) {
     EXPECT_FALSE(read.from_temp);
     EXPECT_EQ(read.bytes, Bytes(3, 3));
     EXPECT_NE(read.error.find("00003.data"), std::string::npos) << read.error;
+
+    // A FIFO in a copy's place is refused at once instead of waiting for a writer.
+    ASSERT_EQ(mkfifo(BlockTempPath(a_, program_.path(), 2).c_str(), 0600), 0);
+    read = ReadBlock(a_, program_.path(), 2);
+    ASSERT_TRUE(read.ok);
+    EXPECT_FALSE(read.from_temp);
+    EXPECT_NE(read.error.find("not a regular file"), std::string::npos) << read.error;
 }
 
 TEST_F(BlockStore, BlockNumbersOutsideTheTableAreRefused) {
