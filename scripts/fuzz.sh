@@ -29,21 +29,25 @@ if [ ${#targets[@]} -eq 0 ]; then
   for exe in "$bin"/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
 fi
 
-rm -rf "$work/seeds" "$work/tmp"
-mkdir -p "$work/seeds" "$work/tmp"
+rm -rf "$work/seeds"
+mkdir -p "$work/seeds"
+# Targets that go through files write them below TMPDIR: a memory file system when there is
+# one (the rebuild target syncs every file it writes), else inside the work dir.
+tmp_root=$(mktemp -d /dev/shm/tavrel-fuzz.XXXXXX 2>/dev/null) || tmp_root=$work/tmp
+mkdir -p "$tmp_root"
+trap 'rm -rf "$tmp_root"' EXIT
 "$bin/make_fuzz_seeds" "$work/seeds" || exit 2
 [ "${FUZZ_KEEP_CORPUS:-1}" = 0 ] && rm -rf "$work/corpus"
 
 run_target() {
   local t=$1
   local corpus=$work/corpus/$t findings=$work/findings/$t log=$work/$t.log
-  mkdir -p "$corpus" "$findings" "$work/seeds/$t" "$work/tmp/$t"
-  # Targets that go through files write them below TMPDIR: keep those inside the work dir.
-  TMPDIR=$work/tmp/$t "$bin/fuzz_$t" "$corpus" "$work/seeds/$t" \
+  mkdir -p "$corpus" "$findings" "$work/seeds/$t" "$tmp_root/$t"
+  TMPDIR=$tmp_root/$t "$bin/fuzz_$t" "$corpus" "$work/seeds/$t" \
     -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$findings/" >"$log" 2>&1
   echo $? >"$work/$t.rc"
-  rm -rf "$work/tmp/$t"
+  rm -rf "${tmp_root:?}/$t"
 }
 
 running=0

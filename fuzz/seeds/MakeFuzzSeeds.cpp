@@ -87,14 +87,17 @@ std::vector<Bytes> Blocks(const std::vector<Bytes>& entries, tavrel::LwCodec& co
     };
 }
 
+// Archives, for opening and for the rebuild.
 void ArchiveSeeds(SeedWriter& seeds, const std::vector<Bytes>& blocks) {
+    using tavrel::BuildLink;
+    using tavrel::LinkHeader;
     const Bytes tflag = {0, 0, 0, 0};
-    seeds.Add("ArchiveOpen", "long32", tavrel::BuildLink(blocks, tavrel::LinkHeader::Long32, tflag));
-    seeds.Add("ArchiveOpen", "short16",
-              tavrel::BuildLink({blocks[1], blocks[3]}, tavrel::LinkHeader::Short16, tflag));
-    seeds.Add("ArchiveOpen", "gaps",
-              tavrel::BuildLink({blocks[0], blocks[2]}, tavrel::LinkHeader::Long32, {1, 2, 3, 4}, 16));
-    seeds.Add("ArchiveOpen", "gt1g", blocks[0]);
+    for (const char* target : {"ArchiveOpen", "ArchiveRebuild"}) {
+        seeds.Add(target, "long32", BuildLink(blocks, LinkHeader::Long32, tflag));
+        seeds.Add(target, "short16", BuildLink({blocks[1], blocks[3]}, LinkHeader::Short16, tflag));
+        seeds.Add(target, "gaps", BuildLink({blocks[0], blocks[2]}, LinkHeader::Long32, {1, 2, 3, 4}, 16));
+        seeds.Add(target, "gt1g", blocks[0]);
+    }
 }
 
 void LwcSeeds(SeedWriter& seeds, tavrel::LwCodec& codec, const std::vector<Bytes>& blocks) {
