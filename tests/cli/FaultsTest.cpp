@@ -15,9 +15,10 @@
 #include "archive/ContainerBuilder.h"
 #include "support/TestDir.h"
 
-// tavrel-cli save when things go wrong: killed at any moment, a full disk, an archive that
-// vanished or cannot be replaced. The archive is always either the old one or the complete
-// new one, and the temporary copies survive until the new archive is in place.
+// tavrel-cli when things go wrong. Save killed at any moment, on a full disk, with an archive
+// that vanished or cannot be replaced: the archive is always either the old one or the
+// complete new one, and the temporary copies survive until the new archive is in place.
+// Export on a full disk: a clear message and no partial file.
 namespace tavrel {
 namespace {
 
@@ -272,6 +273,24 @@ TEST(SaveFaults, UnwritableProgramDirectoryChangesNothing) {
     }
     EXPECT_EQ(ReadFile(f.archive), f.original);
     EXPECT_EQ(f.ExpectIntactCopies(), static_cast<int>(f.copies.size()));
+}
+
+TEST(ExportFaults, FullDiskLeavesNoPartialPicture) {
+    test::TestDir dir;
+    const fs::path archive = dir / "big.bin";
+    const fs::path out = dir / "out";
+    fs::create_directory(out);
+    // Two 256 x 256 Bgra32 frames: 262198-byte BMP files, more than the limit lets through.
+    const Bytes entry = BuildTextureEntry(1, 1, 8, 8, Pattern(256 * 256 * 4, 5));
+    WriteFile(archive, BuildLink({BuildLink({BuildGt1g({entry, entry})})}));
+    const CliOutcome run =
+        RunCli(dir.path(),
+               {"--program-dir", (dir / "prog").string(), "export", archive.string(), "--out",
+                out.string()},
+               {}, 200000);
+    EXPECT_EQ(run.exit_code, 3);
+    EXPECT_NE(run.err.find("导出失败！"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::is_empty(out));
 }
 
 }  // namespace
