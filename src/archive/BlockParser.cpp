@@ -73,27 +73,28 @@ std::optional<ContainerLayout> ReadContainerLayout(ByteView bytes) {
     return std::nullopt;
 }
 
-// What the tree being parsed may still hold, in bytes (see ParseBudget).
+// What the tree being parsed may still hold: bytes (see ParseBudget) and nodes.
 class Budget {
 public:
-    explicit Budget(std::uint64_t bytes) : remaining_(bytes) {}
-    std::uint64_t remaining() const { return remaining_; }
-    bool Take(std::uint64_t bytes) {
-        if (bytes > remaining_) return false;
-        remaining_ -= bytes;
+    explicit Budget(std::uint64_t bytes) : bytes_(bytes) {}
+    std::uint64_t bytes() const { return bytes_; }
+    bool Take(std::uint64_t bytes, std::uint64_t nodes = 0) {
+        if (bytes > bytes_ || nodes > nodes_) return false;
+        bytes_ -= bytes;
+        nodes_ -= nodes;
         return true;
+    }
+    // The header copy and the entries of a container, before any is parsed further.
+    bool TakeContainer(const ContainerLayout& layout) {
+        std::uint64_t bytes = layout.header_size;
+        for (const auto& r : layout.entries) bytes += r.length + sizeof(ResourceNode);
+        return Take(bytes, layout.entries.size());
     }
 
 private:
-    std::uint64_t remaining_;
+    std::uint64_t bytes_;
+    std::uint64_t nodes_ = kMaxParseNodes;
 };
-
-// The bytes a container's children and header copy take before any is parsed further.
-std::uint64_t ContainerCost(const ContainerLayout& layout) {
-    std::uint64_t cost = layout.header_size;
-    for (const auto& r : layout.entries) cost += r.length + sizeof(ResourceNode);
-    return cost;
-}
 
 void ParseWithin(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<FramePath>& frames,
                  Budget& budget);
@@ -117,7 +118,7 @@ void MakeContainer(ResourceNode& node, const ContainerLayout& layout, const Byte
         const auto& r = layout.entries[i];
         const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(r.offset);
         auto expanded = ExpandLeaf(Bytes(first, first + static_cast<std::ptrdiff_t>(r.length)),
-                                   codec, budget.remaining());
+                                   codec, budget.bytes());
         if (expanded.was_compressed) budget.Take(expanded.bytes.size());  // fits: checked
 
         ResourceNode& child = node.children.emplace_back();
@@ -144,7 +145,7 @@ void ParseWithin(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<Fr
     // container whose entries would lie deeper than a FramePath can name stays plain bytes.
     if (node.kind == NodeKind::PlainLeaf && node.depth < static_cast<std::uint32_t>(kMaxDepth)) {
         // A container whose entries the budget cannot hold stays plain bytes.
-        if (auto layout = ReadContainerLayout(bytes); layout && budget.Take(ContainerCost(*layout))) {
+        if (auto layout = ReadContainerLayout(bytes); layout && budget.TakeContainer(*layout)) {
             MakeContainer(node, *layout, bytes, codec, frames, budget);
             return;
         }

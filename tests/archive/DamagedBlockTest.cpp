@@ -157,11 +157,17 @@ TEST(DamagedBlock, RandomDamageNeverReadsOutsideTheBytes) {
     }
 }
 
-// Bytes the tree holds, as the parse budget counts them.
+// Bytes the tree holds, as the parse budget counts them, and its nodes.
 std::uint64_t HeldBytes(const ResourceNode& node) {
     std::uint64_t held = node.data.size() + node.header.size() + sizeof(ResourceNode);
     for (const auto& child : node.children) held += HeldBytes(child);
     return held;
+}
+
+std::uint64_t Nodes(const ResourceNode& node) {
+    std::uint64_t n = 1;
+    for (const auto& child : node.children) n += Nodes(child);
+    return n;
 }
 
 TEST(DamagedBlock, EntriesNamingTheirOwnContainerCannotExhaustMemory) {
@@ -182,6 +188,7 @@ TEST(DamagedBlock, EntriesNamingTheirOwnContainerCannotExhaustMemory) {
     ParseBlock(tree, block, nullptr);
     EXPECT_EQ(tree.root.kind, NodeKind::LinkContainer);
     EXPECT_LE(HeldBytes(tree.root), ParseBudget(size));
+    EXPECT_LE(Nodes(tree.root), kMaxParseNodes + 1);
     EXPECT_TRUE(SerializeToBytes(tree.root, nullptr).has_value());
 }
 

@@ -60,10 +60,10 @@ struct BlockTree {
 // - an "LWC" entry that is truncated, fails to decode or meets no codec is an unexpanded
 //   PlainLeaf with was_compressed false;
 // - the tree may hold at most ParseBudget(input size) bytes (entry copies, header copies,
-//   expanded streams and a fixed charge per node): a container whose entries would go beyond
-//   it stays a PlainLeaf, an "LWC" entry that would is not expanded. Entries may overlap, so
-//   without this a block of a few bytes could name the same bytes again and again, level
-//   after level, and ask for more memory than any machine has.
+//   expanded streams) and kMaxParseNodes nodes: a container whose entries would go beyond
+//   either stays a PlainLeaf, an "LWC" entry that would is not expanded. Entries may
+//   overlap, so without this a block of a few bytes could name the same bytes again and
+//   again, level after level, and ask for more memory and time than any machine has.
 // A block that itself starts with "LWC" is a PlainLeaf root and is not expanded.
 void ParseBlock(BlockTree& tree, Bytes bytes, LwCodec* codec);
 
@@ -75,6 +75,8 @@ inline constexpr std::uint64_t kParseBudgetFactor = 16;
 inline constexpr std::uint64_t ParseBudget(std::uint64_t block_size) {
     return kParseBudgetBase + kParseBudgetFactor * block_size;
 }
+// Nodes one parse may create: two texture packs of the largest size, and more.
+inline constexpr std::uint64_t kMaxParseNodes = 1u << 17;
 
 // Most entries one container may have: a FramePath level holds positions 0..65535.
 inline constexpr std::uint32_t kMaxChildren = 65536;
