@@ -2,11 +2,17 @@
 // against libsquish (cluster fit) and stb_dxt (high quality) on a folder of PNG photographs.
 //
 //   build/bench/bench_encoder_bench [png folder] [name filter]
-//   (default folder /work/shared/bench-images/kodak; with a filter only encoders whose name
-//   contains it run, and the ratio columns are left out)
+//   (default folder /work/shared/bench-images/kodak; with a filter, comma-separated name
+//   parts, only the encoders whose name contains one of them run, and the ratio columns are
+//   left out)
 //
-// Colour PSNR is over all RGB samples of the set, decoded with the common BC1 decoder (endpoints
-// widened by bit replication, four-colour palette) and with the tool's own display decoder.
+// Headline colour score: the PSNR of each channel over the whole set, combined with the Rec. 601
+// weights (0.299 red, 0.587 green, 0.114 blue), decoded with the common BC1 decoder (endpoints
+// widened by bit replication) whose middle colours are cut, (2a + b) / 3. This is the
+// convention that reproduces the published figures of the two peers. Also shown: the plain
+// mean of the channel PSNRs and one PSNR over all samples (middle colours rounded,
+// (2a + b + 1) / 3), the same with the tool's own display decoder, and the mean of
+// per-picture PSNRs.
 #include <png.h>
 #include <squish.h>
 
@@ -103,11 +109,21 @@ int Replicate5(int x) { return (x << 3) | (x >> 2); }
 int Replicate6(int x) { return (x << 2) | (x >> 4); }
 int Tool5(int x) { return (x * 255) >> 5; }
 int Tool6(int x) { return (x * 255) >> 6; }
-constexpr Widening kStandard{Replicate5, Replicate6};
-constexpr Widening kTool{Tool5, Tool6};
 
-// Squared RGB error of one four-colour block against the 16 source pixels (BGRA).
-double BlockError(const std::uint8_t* block, const std::uint8_t* src, Widening w) {
+// A BC1 colour decoder: how endpoints are widened and whether the two middle colours are
+// rounded ((2a + b + 1) / 3) or cut ((2a + b) / 3).
+struct Decoder {
+    Widening widening;
+    int bias;
+};
+constexpr Decoder kStandard{{Replicate5, Replicate6}, 1};
+constexpr Decoder kUnbiased{{Replicate5, Replicate6}, 0};
+constexpr Decoder kTool{{Tool5, Tool6}, 1};
+
+// Adds the squared error of one four-colour block against the 16 source pixels (BGRA) to
+// `err`, per channel (blue, green, red).
+void AddBlockError(const std::uint8_t* block, const std::uint8_t* src, Decoder dec, double* err) {
+    const Widening w = dec.widening;
     const int c0 = block[0] | block[1] << 8, c1 = block[2] | block[3] << 8;
     int pal[4][3];
     const int e0[3] = {w.five(c0 & 31), w.six((c0 >> 5) & 63), w.five(c0 >> 11)};
@@ -115,20 +131,18 @@ double BlockError(const std::uint8_t* block, const std::uint8_t* src, Widening w
     for (int ch = 0; ch < 3; ++ch) {
         pal[0][ch] = e0[ch];
         pal[1][ch] = e1[ch];
-        pal[2][ch] = (2 * e0[ch] + e1[ch] + 1) / 3;
-        pal[3][ch] = (e0[ch] + 2 * e1[ch] + 1) / 3;
+        pal[2][ch] = (2 * e0[ch] + e1[ch] + dec.bias) / 3;
+        pal[3][ch] = (e0[ch] + 2 * e1[ch] + dec.bias) / 3;
     }
     const std::uint32_t idx =
         block[4] | block[5] << 8 | block[6] << 16 | static_cast<std::uint32_t>(block[7]) << 24;
-    double err = 0;
     for (int i = 0; i < 16; ++i) {
         const int k = (idx >> (2 * i)) & 3;
         for (int ch = 0; ch < 3; ++ch) {
             const double d = pal[k][ch] - src[4 * i + ch];
-            err += d * d;
+            err[ch] += d * d;
         }
     }
-    return err;
 }
 
 double AlphaBlockError(const std::uint8_t* block, const std::uint8_t* src) {
@@ -164,6 +178,24 @@ void Gather(const Picture& p, int bx, int by, std::uint8_t* bgra) {
 double Psnr(double sq_error, double samples) {
     return sq_error <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 * samples / sq_error);
 }
+
+// Per-channel squared errors (blue, green, red) summed over a set.
+struct ChannelErrors {
+    double c[3] = {0, 0, 0};
+    double Total() const { return c[0] + c[1] + c[2]; }
+};
+
+// One MSE over all blue, green and red samples.
+double PsnrAllSamples(const ChannelErrors& e, double pixels) { return Psnr(e.Total(), 3 * pixels); }
+
+// PSNR of each channel over the whole set, combined as a weighted mean (blue, green, red).
+double PsnrPerChannel(const ChannelErrors& e, double pixels, const double (&weights)[3]) {
+    double sum = 0;
+    for (int ch = 0; ch < 3; ++ch) sum += weights[ch] * Psnr(e.c[ch], pixels);
+    return sum;
+}
+constexpr double kRec601[3] = {0.114, 0.587, 0.299};
+constexpr double kEqual[3] = {1.0 / 3, 1.0 / 3, 1.0 / 3};
 
 // ---------------------------------------------------------------- encoders under test
 
@@ -222,27 +254,32 @@ Encoder Squish(const char* name, int fit) {
 }
 
 struct Score {
+    double psnr_headline = 0;  // Rec. 601 weighted mean of per-channel PSNRs, unbiased decoder
+    double psnr_channels_equal = 0;  // plain mean of per-channel PSNRs, standard decoder
     double psnr_standard = 0, psnr_tool = 0, psnr_alpha = 0, mpx_per_s = 0;
     double mean_image_psnr = 0;  // mean over the pictures of each one's PSNR (standard decoder)
+    ChannelErrors standard;      // per-channel errors with the standard decoder
     long ordered_blocks = 0, blocks = 0;  // blocks with colour 0 > colour 1
 };
 
 Score Judge(const Encoder& enc, const std::vector<Picture>& set, const std::vector<Bytes>& encoded,
             double seconds) {
     Score s;
-    double err_std = 0, err_tool = 0, err_alpha = 0, pixels = 0;
+    ChannelErrors unbiased, tool;
+    double err_alpha = 0, pixels = 0;
     for (std::size_t i = 0; i < set.size(); ++i) {
         const Picture& p = set[i];
         const int bw = (p.width + 3) / 4, bh = (p.height + 3) / 4;
         std::uint8_t src[64];
-        const double before = err_std;
+        const double before = s.standard.Total();
         for (int by = 0; by < bh; ++by) {
             for (int bx = 0; bx < bw; ++bx) {
                 Gather(p, bx, by, src);
                 const std::uint8_t* block =
                     encoded[i].data() + (static_cast<std::size_t>(by) * bw + bx) * enc.stride;
-                err_std += BlockError(block + enc.colour_at, src, kStandard);
-                err_tool += BlockError(block + enc.colour_at, src, kTool);
+                AddBlockError(block + enc.colour_at, src, kStandard, s.standard.c);
+                AddBlockError(block + enc.colour_at, src, kUnbiased, unbiased.c);
+                AddBlockError(block + enc.colour_at, src, kTool, tool.c);
                 if (enc.stride == 16) err_alpha += AlphaBlockError(block, src);
                 const int c0 = block[enc.colour_at] | block[enc.colour_at + 1] << 8;
                 const int c1 = block[enc.colour_at + 2] | block[enc.colour_at + 3] << 8;
@@ -251,10 +288,13 @@ Score Judge(const Encoder& enc, const std::vector<Picture>& set, const std::vect
             }
         }
         pixels += static_cast<double>(p.width) * p.height;
-        s.mean_image_psnr += Psnr(err_std - before, 3.0 * p.width * p.height) / set.size();
+        s.mean_image_psnr +=
+            Psnr(s.standard.Total() - before, 3.0 * p.width * p.height) / set.size();
     }
-    s.psnr_standard = Psnr(err_std, pixels * 3);
-    s.psnr_tool = Psnr(err_tool, pixels * 3);
+    s.psnr_headline = PsnrPerChannel(unbiased, pixels, kRec601);
+    s.psnr_channels_equal = PsnrPerChannel(s.standard, pixels, kEqual);
+    s.psnr_standard = PsnrAllSamples(s.standard, pixels);
+    s.psnr_tool = PsnrAllSamples(tool, pixels);
     s.psnr_alpha = Psnr(err_alpha, pixels);
     s.mpx_per_s = pixels / 1e6 / seconds;
     return s;
@@ -297,7 +337,19 @@ std::vector<Score> MeasureAll(const std::vector<Encoder>& encoders, const std::v
 
 std::vector<Encoder> Filtered(std::vector<Encoder> encoders, const char* filter) {
     if (!filter) return encoders;
-    std::erase_if(encoders, [&](const Encoder& e) { return !std::strstr(e.name, filter); });
+    // Comma-separated parts; an encoder stays when its name contains one of them.
+    std::vector<std::string> parts;
+    for (std::string rest = filter;;) {
+        const std::size_t comma = rest.find(',');
+        parts.push_back(rest.substr(0, comma));
+        if (comma == std::string::npos) break;
+        rest = rest.substr(comma + 1);
+    }
+    std::erase_if(encoders, [&](const Encoder& e) {
+        return std::none_of(parts.begin(), parts.end(), [&](const std::string& part) {
+            return std::strstr(e.name, part.c_str()) != nullptr;
+        });
+    });
     return encoders;
 }
 
@@ -325,16 +377,22 @@ int main(int argc, char** argv) {
     const std::vector<Score> scores = MeasureAll(colour, corpus, 5);
     std::printf("Colour (BC1), %zu pictures, one thread unless named\n\n", corpus.size());
     std::printf(
-        "| encoder | PSNR standard decoder (dB) | PSNR tool decoder (dB) | mean of per-picture "
-        "PSNR (dB) | Mpx/s | speed / stb | speed / squish | blocks c0>c1 |\n");
-    std::printf("|---|---|---|---|---|---|---|---|\n");
+        "| encoder | PSNR per channel, 601 weights (dB) | mean of channel PSNRs (dB) | PSNR all "
+        "samples (dB) | PSNR tool decoder (dB) | mean of per-picture PSNR (dB) | PSNR R / G / B "
+        "(dB) | Mpx/s | speed / stb | speed / squish | blocks c0>c1 |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (std::size_t i = 0; i < colour.size(); ++i) {
         const Score& s = scores[i];
         const double stb = filter ? 0 : s.mpx_per_s / scores[0].mpx_per_s;
         const double squish = filter ? 0 : s.mpx_per_s / scores[1].mpx_per_s;
-        std::printf("| %s | %.3f | %.3f | %.3f | %.2f | %.2f | %.2f | %.1f%% |\n", colour[i].name,
-                    s.psnr_standard, s.psnr_tool, s.mean_image_psnr, s.mpx_per_s, stb, squish,
-                    100.0 * s.ordered_blocks / s.blocks);
+        const double px = s.blocks * 16.0;
+        std::printf(
+            "| %s | %.3f | %.3f | %.3f | %.3f | %.3f | %.2f / %.2f / %.2f | %.2f | %.2f | %.2f | "
+            "%.1f%% |\n",
+            colour[i].name, s.psnr_headline, s.psnr_channels_equal, s.psnr_standard, s.psnr_tool,
+            s.mean_image_psnr, Psnr(s.standard.c[2], px), Psnr(s.standard.c[1], px),
+            Psnr(s.standard.c[0], px), s.mpx_per_s, stb, squish,
+            100.0 * s.ordered_blocks / s.blocks);
     }
 
     const std::vector<Picture> alpha_set = AlphaPictures(corpus);

@@ -10,7 +10,8 @@ namespace {
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 }
 
-std::string BatchFileName(const std::string& picture_dir, std::uint32_t block, std::uint32_t frame) {
+std::string BatchFileName(const std::string& picture_dir, std::uint32_t block,
+                          std::uint32_t frame) {
     char name[48];
     std::snprintf(name, sizeof name, "%.5u_%.5u.bmp", block, frame);
     std::string path = picture_dir;

@@ -2,6 +2,7 @@
 
 #include "ArchiveArgument.h"
 #include "CliCommand.h"
+#include "CliUi.h"
 #include "archive/ArchiveRebuild.h"
 
 // tavrel-cli save ARCHIVE: rebuilds the archive from its temporary block copies and deletes
@@ -26,7 +27,12 @@ int RunSave(const Args& args) {
         std::printf("no temporary copies: %s is unchanged\n", index.archive_path.c_str());
         return kOk;
     }
-    const auto result = RebuildArchive(index.archive_path, temp_dir);
+    CliProgress progress;
+    const auto result = RebuildArchive(
+        index.archive_path, temp_dir, [&](std::uint32_t done, std::uint32_t total) {
+            progress.Update(done, total, "重构图包数据");
+        });
+    progress.Close();
     if (!result.ok) {
         std::fprintf(stderr, "%s\nthe archive and its temporary copies are unchanged\n",
                      result.error.c_str());

@@ -88,6 +88,8 @@ struct Prefix {
 void ContinuousErrors(const Prefix& p, float* errors) {
     const SplitTable& splits = Splits();
     const Float4 third = Float4::Splat(1.0f / 3.0f);
+    const Float4 wr = Float4::Splat(kWeightR), wg = Float4::Splat(kWeightG),
+                 wb = Float4::Splat(kWeightB);
     const Float4 tr = Float4::Splat(p.r[16]), tg = Float4::Splat(p.g[16]),
                  tb = Float4::Splat(p.b[16]);
     std::size_t at = 0;
@@ -101,10 +103,12 @@ void ContinuousErrors(const Prefix& p, float* errors) {
                 const Float4 xg = (ijg + Float4::LoadUnaligned(p.g + k)) * third;
                 const Float4 xb = (ijb + Float4::LoadUnaligned(p.b + k)) * third;
                 const Float4 yr = tr - xr, yg = tg - xg, yb = tb - xb;
-                const Float4 q =
-                    Float4::LoadUnaligned(&splits.c00[at]) * (xr * xr + xg * xg + xb * xb) +
-                    Float4::LoadUnaligned(&splits.c01[at]) * (xr * yr + xg * yg + xb * yb) +
-                    Float4::LoadUnaligned(&splits.c11[at]) * (yr * yr + yg * yg + yb * yb);
+                const Float4 q = Float4::LoadUnaligned(&splits.c00[at]) *
+                                     (xr * xr * wr + xg * xg * wg + xb * xb * wb) +
+                                 Float4::LoadUnaligned(&splits.c01[at]) *
+                                     (xr * yr * wr + xg * yg * wg + xb * yb * wb) +
+                                 Float4::LoadUnaligned(&splits.c11[at]) *
+                                     (yr * yr * wr + yg * yg * wg + yb * yb * wb);
                 (Float4::LoadUnaligned(&splits.penalty[at]) - q).Store(errors + at);
             }
         }
@@ -142,9 +146,12 @@ float SnappedError(const Prefix& p, int i, int j, int k) {
     const Vec3 x0{(p.r[i] + p.r[j] + p.r[k]) / 3, (p.g[i] + p.g[j] + p.g[k]) / 3,
                   (p.b[i] + p.b[j] + p.b[k]) / 3};
     const Vec3 x1{p.r[16] - x0.r, p.g[16] - x0.g, p.b[16] - x0.b};
-    return m.aa * (a.r * a.r + a.g * a.g + a.b * a.b) + m.bb * (b.r * b.r + b.g * b.g + b.b * b.b) +
-           2 * (m.ab * (a.r * b.r + a.g * b.g + a.b * b.b) -
-                (a.r * x0.r + a.g * x0.g + a.b * x0.b) - (b.r * x1.r + b.g * x1.g + b.b * x1.b));
+    // Per channel: aa a^2 + bb b^2 + 2 (ab a b - a x0 - b x1), weighted.
+    auto channel = [&m](float a, float b, float x0, float x1) {
+        return m.aa * a * a + m.bb * b * b + 2 * (m.ab * a * b - a * x0 - b * x1);
+    };
+    return kWeightR * channel(a.r, b.r, x0.r, x1.r) + kWeightG * channel(a.g, b.g, x0.g, x1.g) +
+           kWeightB * channel(a.b, b.b, x0.b, x1.b);
 }
 
 struct Split {
@@ -303,7 +310,8 @@ int ClusterFitEndpoints(const BlockPixels& px, const ColourAxis& axis, float rea
     }
     float energy = 0;
     for (int n = 0; n < 16; ++n)
-        energy += px.r[n] * px.r[n] + px.g[n] * px.g[n] + px.b[n] * px.b[n];
+        energy += kWeightR * px.r[n] * px.r[n] + kWeightG * px.g[n] * px.g[n] +
+                  kWeightB * px.b[n] * px.b[n];
     SplitShortlist list(std::clamp(count, 1, kMaxClusterCandidates));
     BestSplits(p, energy, reach, list);
     for (int c = 0; c < list.count(); ++c) {

@@ -16,13 +16,14 @@ Colour565 Quantise(const Vec3& v) {
 
 EndpointPair565 Quantise(const Vec3& e0, const Vec3& e1) { return {Quantise(e0), Quantise(e1)}; }
 
-// Squared distance of four pixels to palette colour k.
+// Weighted squared distance of four pixels to palette colour k.
 inline Float4 Distance(const Float4& r, const Float4& g, const Float4& b, const Palette& pal,
                        int k) {
     const Float4 dr = r - Float4::Splat(pal.r[k]);
     const Float4 dg = g - Float4::Splat(pal.g[k]);
     const Float4 db = b - Float4::Splat(pal.b[k]);
-    return dr * dr + dg * dg + db * db;
+    return dr * dr * Float4::Splat(kWeightR) + dg * dg * Float4::Splat(kWeightG) +
+           db * db * Float4::Splat(kWeightB);
 }
 
 // Each pixel's nearest palette step (0..3, as a float) and the total squared error.

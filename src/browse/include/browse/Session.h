@@ -33,6 +33,16 @@ struct BrowseState {
     std::atomic<bool> portrait_import_enabled{false};
     std::atomic<bool> busy{false};
     std::atomic<bool> show_start_picture{true};
+    // Set while a batch (import or export) runs on its worker thread: the commands that
+    // would change the browsing state under the worker are held off (CommandsHeldOff).
+    std::atomic<bool> batch_running{false};
+
+    // Where `tree` was loaded from (tree_block 0: nothing loaded). A pending modification is
+    // written to the copy of exactly that block of exactly that archive, even when the
+    // selection in the file tree has moved on in the meantime.
+    std::uint32_t tree_block = 0;
+    std::filesystem::path tree_archive_path;
+    std::string tree_archive_name;
 };
 
 struct PictureDisplay {
