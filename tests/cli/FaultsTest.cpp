@@ -13,6 +13,7 @@
 
 #include "archive/ArchiveIndex.h"
 #include "archive/ContainerBuilder.h"
+#include "picture/BitmapFile.h"
 #include "support/TestDir.h"
 
 // tavrel-cli when things go wrong. Save killed at any moment, on a full disk, with an archive
@@ -275,6 +276,52 @@ TEST(SaveFaults, UnwritableProgramDirectoryChangesNothing) {
     EXPECT_EQ(f.ExpectIntactCopies(), static_cast<int>(f.copies.size()));
 }
 
+TEST(ReplaceFaults, FullDiskKeepsTheEarlierCopy) {
+    // A 24-block archive whose block 2 holds one 256 x 256 Bgra32 picture (a 256 KiB copy).
+    test::TestDir dir;
+    const fs::path archive = dir / "faces.bin";
+    const fs::path program = dir / "prog";
+    std::vector<Bytes> blocks(24, Bytes{1, 2, 3});
+    blocks[1] = BuildGt1g({BuildTextureEntry(1, 1, 8, 8, Pattern(256 * 256 * 4, 1))});
+    const Bytes original = BuildLink(blocks, LinkHeader::Long32, Bytes(4, 0));
+    WriteFile(archive, original);
+    auto bmp = [&](std::uint32_t seed) {
+        Picture picture(256, 256);
+        picture.pixels = Pattern(picture.pixels.size(), seed);
+        const fs::path path = dir / ("p" + std::to_string(seed) + ".bmp");
+        const std::string file = EncodeBitmapFile(picture);
+        WriteFile(path, Bytes(file.begin(), file.end()));
+        return path.string();
+    };
+    auto replace = [&](const std::string& picture, rlim_t limit) {
+        return RunCli(dir.path(),
+                      {"--program-dir", program.string(), "replace", archive.string(), "2", "1",
+                       picture},
+                      {}, limit);
+    };
+    const CliOutcome first = replace(bmp(2), RLIM_INFINITY);
+    ASSERT_EQ(first.exit_code, 0) << first.err;
+    ArchiveIndex index;
+    ASSERT_EQ(OpenArchive(index, archive), OpenOutcome::Opened);
+    const fs::path copy = BlockTempPath(index, program, 2);
+    CloseArchive(index);
+    const Bytes earlier = ReadFile(copy);
+    ASSERT_FALSE(earlier.empty());
+
+    // The second replacement cannot be written: a message, the earlier copy as it was, nothing
+    // half-written beside it, the archive untouched.
+    const CliOutcome full = replace(bmp(3), 100000);
+    EXPECT_EQ(full.exit_code, 1);
+    EXPECT_NE(full.err.find("数据块写入临时文件失败"), std::string::npos) << full.err;
+    EXPECT_NE(full.err.find("File too large"), std::string::npos) << full.err;
+    EXPECT_EQ(ReadFile(copy), earlier);
+    for (const auto& e : fs::directory_iterator(copy.parent_path())) {
+        const std::string name = e.path().filename().string();
+        EXPECT_TRUE(name == "00002.data" || name == ".owner") << name;
+    }
+    EXPECT_EQ(ReadFile(archive), original);
+}
+
 TEST(ExportFaults, FullDiskLeavesNoPartialPicture) {
     test::TestDir dir;
     const fs::path archive = dir / "big.bin";
@@ -282,7 +329,8 @@ TEST(ExportFaults, FullDiskLeavesNoPartialPicture) {
     fs::create_directory(out);
     // Two 256 x 256 Bgra32 frames: 262198-byte BMP files, more than the limit lets through.
     const Bytes entry = BuildTextureEntry(1, 1, 8, 8, Pattern(256 * 256 * 4, 5));
-    WriteFile(archive, BuildLink({BuildLink({BuildGt1g({entry, entry})})}));
+    const Bytes archive_bytes = BuildLink({BuildLink({BuildGt1g({entry, entry})})});
+    WriteFile(archive, archive_bytes);
     const CliOutcome run =
         RunCli(dir.path(),
                {"--program-dir", (dir / "prog").string(), "export", archive.string(), "--out",
@@ -291,6 +339,7 @@ TEST(ExportFaults, FullDiskLeavesNoPartialPicture) {
     EXPECT_EQ(run.exit_code, 3);
     EXPECT_NE(run.err.find("导出失败！"), std::string::npos) << run.err;
     EXPECT_TRUE(fs::is_empty(out));
+    EXPECT_EQ(ReadFile(archive), archive_bytes);
 }
 
 }  // namespace
