@@ -1,6 +1,8 @@
 // Rebuilds any bytes as an archive, with a temporary copy of block 2. Either the rebuild
 // refuses and the file is exactly as it was, or it succeeds and the new archive holds every
 // old block (block 2 from the copy) in table order, each followed by the old tflag.
+#include "archive/ArchiveRebuild.h"
+
 #include <unistd.h>
 
 #include <cstddef>
@@ -11,7 +13,6 @@
 #include <iterator>
 #include <string>
 
-#include "archive/ArchiveRebuild.h"
 #include "format/Bytes.h"
 
 namespace {

@@ -54,11 +54,11 @@ Bytes Pattern(std::size_t n, std::uint32_t seed) {
 std::vector<Bytes> TextureEntries() {
     using tavrel::BuildTextureEntry;
     return {
-        BuildTextureEntry(1, 1, 2, 2, Pattern(4 * 4 * 4, 1)),               // Bgra32 4x4
-        BuildTextureEntry(3, 6, 3, 3, Pattern(8 * 8 / 2 + 16 + 8, 2)),      // Dxt1 8x8, levels
-        BuildTextureEntry(2, 8, 3, 2, Pattern(8 * 4, 3)),                   // Dxt5 8x4
+        BuildTextureEntry(1, 1, 2, 2, Pattern(4 * 4 * 4, 1)),           // Bgra32 4x4
+        BuildTextureEntry(3, 6, 3, 3, Pattern(8 * 8 / 2 + 16 + 8, 2)),  // Dxt1 8x8, levels
+        BuildTextureEntry(2, 8, 3, 2, Pattern(8 * 4, 3)),               // Dxt5 8x4
         BuildTextureEntry(1, 8, 2, 2, Pattern(16, 4), tavrel::kLongHeaderTags[0]),
-        BuildTextureEntry(1, 6, 1, 1, Pattern(2, 5)),                       // Dxt1 below 4x4
+        BuildTextureEntry(1, 6, 1, 1, Pattern(2, 5)),  // Dxt1 below 4x4
         BuildTextureEntry(1, 1, 0, 3, Pattern(8 * 4, 6), tavrel::kLongHeaderTags[2]),
     };
 }
@@ -95,7 +95,8 @@ void ArchiveSeeds(SeedWriter& seeds, const std::vector<Bytes>& blocks) {
     for (const char* target : {"ArchiveOpen", "ArchiveRebuild"}) {
         seeds.Add(target, "long32", BuildLink(blocks, LinkHeader::Long32, tflag));
         seeds.Add(target, "short16", BuildLink({blocks[1], blocks[3]}, LinkHeader::Short16, tflag));
-        seeds.Add(target, "gaps", BuildLink({blocks[0], blocks[2]}, LinkHeader::Long32, {1, 2, 3, 4}, 16));
+        seeds.Add(target, "gaps",
+                  BuildLink({blocks[0], blocks[2]}, LinkHeader::Long32, {1, 2, 3, 4}, 16));
         seeds.Add(target, "gt1g", blocks[0]);
     }
 }
@@ -126,9 +127,10 @@ void SettingsSeeds(SeedWriter& seeds) {
               std::string("[GamePath]\r\nPATH_Ostrim=/games/Ostrim\r\n[TOOLSET]\r\nLOGOUT=1\r\n"));
     seeds.Add("SettingsParse", "utf8",
               std::string("\xEF\xBB\xBF; comment\n[gamepath]\npath_ostrim = /游戏/奥斯特 \n"));
-    seeds.Add("SettingsParse", "multi",
-              std::string("[A]\nx=1\n[TOOLSET]\nLOGOUT=0\nLOGOUT=1\n[GamePath]\nPATH_Ostrim=<<<END\n"
-                          "line\nEND\n"));
+    seeds.Add(
+        "SettingsParse", "multi",
+        std::string("[A]\nx=1\n[TOOLSET]\nLOGOUT=0\nLOGOUT=1\n[GamePath]\nPATH_Ostrim=<<<END\n"
+                    "line\nEND\n"));
 }
 
 }  // namespace

@@ -196,7 +196,7 @@ TEST(DamagedBlock, StreamLongerThanTheBudgetStaysCompressed) {
     TestCodec codec;
     const Bytes payload(1000, 7);
     const Bytes stream = TestCodec::MakeStream(payload, 1000);
-    EXPECT_FALSE(ExpandLeaf(stream, &codec, 999).was_compressed);   // declared length too long
+    EXPECT_FALSE(ExpandLeaf(stream, &codec, 999).was_compressed);  // declared length too long
     EXPECT_EQ(ExpandLeaf(stream, &codec, 999).bytes, stream);
     EXPECT_FALSE(ExpandLeaf(stream, &codec, 1267).was_compressed);  // raised to c + 268: 1268
     const ExpandedLeaf leaf = ExpandLeaf(stream, &codec, 1268);

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -6,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -54,7 +54,8 @@ struct CliOutcome {
 // Runs tavrel-cli directly (no shell, so only the program sees `env`), with an optional
 // file size limit standing in for a full disk.
 CliOutcome RunCli(const fs::path& scratch, const std::vector<std::string>& args,
-           const std::vector<std::string>& env = {}, rlim_t file_size_limit = RLIM_INFINITY) {
+                  const std::vector<std::string>& env = {},
+                  rlim_t file_size_limit = RLIM_INFINITY) {
     CliOutcome run;
     const char* cli = std::getenv("TAVREL_CLI");
     if (!cli) {
@@ -123,7 +124,8 @@ struct SaveFixture {
         ArchiveIndex index;
         EXPECT_EQ(OpenArchive(index, archive), OpenOutcome::Opened);
         EXPECT_TRUE(EnsureBlockTempDir(index, program));
-        for (const auto& [block, bytes] : copies) WriteFile(BlockTempPath(index, program, block), bytes);
+        for (const auto& [block, bytes] : copies)
+            WriteFile(BlockTempPath(index, program, block), bytes);
         CloseArchive(index);
     }
 
@@ -159,7 +161,8 @@ TEST(SaveFaults, KilledAnywhereLeavesTheOldOrTheNewArchive) {
     // A complete save, counting the calls that change files: the kill points.
     SaveFixture reference;
     const fs::path count_file = reference.dir / "calls.txt";
-    const CliOutcome complete = reference.Save({preload, "TAVREL_COUNT_CALLS_TO=" + count_file.string()});
+    const CliOutcome complete =
+        reference.Save({preload, "TAVREL_COUNT_CALLS_TO=" + count_file.string()});
     ASSERT_EQ(complete.exit_code, 0) << complete.err;
     const Bytes saved = ReadFile(reference.archive);
     ASSERT_NE(saved, reference.original);
@@ -206,8 +209,7 @@ TEST(SaveFaults, FullDiskKeepsTheArchiveAndTheCopies) {
     const CliOutcome run = f.Save({}, 1 << 20);  // .new can grow to 1 MiB only
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("the archive and its temporary copies are unchanged"),
-              std::string::npos)
+    EXPECT_NE(run.err.find("the archive and its temporary copies are unchanged"), std::string::npos)
         << run.err;
     EXPECT_EQ(ReadFile(f.archive), f.original);
     EXPECT_EQ(f.ExpectIntactCopies(), static_cast<int>(f.copies.size()));
@@ -244,7 +246,6 @@ TEST(SaveFaults, ReadOnlyArchiveIsMadeWritableAndSaved) {
     ASSERT_EQ(run.exit_code, 0) << run.err;
     EXPECT_NE(ReadFile(f.archive), f.original);
     EXPECT_EQ(f.ExpectIntactCopies(), 0);
-
 }
 
 TEST(SaveFaults, FolderWhereNothingCanBeCreatedIsRefused) {
@@ -268,8 +269,8 @@ TEST(SaveFaults, UnwritableProgramDirectoryChangesNothing) {
     WriteFile(f.dir / "plain-file", {'x'});
     const fs::path program = f.dir / "plain-file" / "prog";
     for (const char* command : {"save", "restore"}) {
-        const CliOutcome run = RunCli(f.dir.path(),
-                               {"--program-dir", program.string(), command, f.archive.string()});
+        const CliOutcome run =
+            RunCli(f.dir.path(), {"--program-dir", program.string(), command, f.archive.string()});
         EXPECT_EQ(run.exit_code, 0) << command << ": " << run.err;
     }
     EXPECT_EQ(ReadFile(f.archive), f.original);
@@ -294,10 +295,10 @@ TEST(ReplaceFaults, FullDiskKeepsTheEarlierCopy) {
         return path.string();
     };
     auto replace = [&](const std::string& picture, rlim_t limit) {
-        return RunCli(dir.path(),
-                      {"--program-dir", program.string(), "replace", archive.string(), "2", "1",
-                       picture},
-                      {}, limit);
+        return RunCli(
+            dir.path(),
+            {"--program-dir", program.string(), "replace", archive.string(), "2", "1", picture}, {},
+            limit);
     };
     const CliOutcome first = replace(bmp(2), RLIM_INFINITY);
     ASSERT_EQ(first.exit_code, 0) << first.err;
@@ -331,11 +332,10 @@ TEST(ExportFaults, FullDiskLeavesNoPartialPicture) {
     const Bytes entry = BuildTextureEntry(1, 1, 8, 8, Pattern(256 * 256 * 4, 5));
     const Bytes archive_bytes = BuildLink({BuildLink({BuildGt1g({entry, entry})})});
     WriteFile(archive, archive_bytes);
-    const CliOutcome run =
-        RunCli(dir.path(),
-               {"--program-dir", (dir / "prog").string(), "export", archive.string(), "--out",
-                out.string()},
-               {}, 200000);
+    const CliOutcome run = RunCli(dir.path(),
+                                  {"--program-dir", (dir / "prog").string(), "export",
+                                   archive.string(), "--out", out.string()},
+                                  {}, 200000);
     EXPECT_EQ(run.exit_code, 3);
     EXPECT_NE(run.err.find("导出失败！"), std::string::npos) << run.err;
     EXPECT_TRUE(fs::is_empty(out));

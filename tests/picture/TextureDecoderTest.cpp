@@ -271,10 +271,10 @@ TEST(TextureDecoderLimits, DamagedHeaderCannotForceAHugePicture) {
         bool decodes;
     };
     const Case cases[] = {
-        {0, 32768, 32768, 0, false},        // the fuzzer's finding: eight header bytes
-        {1, 4096, 2048, 16, false},         // short and above 2048 x 2048 pixels
-        {0, 2048, 2048, 16, true},          // short, at the limit: zeros behind the data
-        {6, 4096, 2048, 4096 * 1024, true}, // complete: decoded whatever its size
+        {0, 32768, 32768, 0, false},         // the fuzzer's finding: eight header bytes
+        {1, 4096, 2048, 16, false},          // short and above 2048 x 2048 pixels
+        {0, 2048, 2048, 16, true},           // short, at the limit: zeros behind the data
+        {6, 4096, 2048, 4096 * 1024, true},  // complete: decoded whatever its size
     };
     for (const Case& c : cases) {
         const Bytes entry = Entry(c.format, c.width, c.height, Bytes(c.data_bytes, 0x11));

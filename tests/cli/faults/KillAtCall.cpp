@@ -69,8 +69,8 @@ ssize_t pwrite64(int fd, const void* buf, size_t n, off_t offset) {
 
 ssize_t copy_file_range(int in, loff_t* in_off, int out, loff_t* out_off, size_t n,
                         unsigned flags) {
-    static auto real = Real<ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned)>(
-        "copy_file_range");
+    static auto real =
+        Real<ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned)>("copy_file_range");
     Count();
     return real(in, in_off, out, out_off, n, flags);
 }
