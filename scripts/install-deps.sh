@@ -8,7 +8,8 @@ packages=(
   libzstd-dev libsimpleini-dev libicu-dev
   qt6-base-dev fonts-noto-cjk
   libpng-dev libsquish-dev libstb-dev
-  libclang-rt-14-dev
+  # sanitizer and libFuzzer run-time libraries; llvm-symbolizer for readable sanitizer reports
+  libclang-rt-14-dev llvm
   xvfb xauth
 )
 

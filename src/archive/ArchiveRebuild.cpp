@@ -182,7 +182,8 @@ private:
             }
             return true;
         }
-        FileDescriptor copy(::open(temp.c_str(), O_RDONLY | O_CLOEXEC));
+        // O_NONBLOCK: a FIFO in the copy's place must not hang the open; it is refused below.
+        FileDescriptor copy(::open(temp.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         if (!copy.valid() || ::fstat(copy.get(), &st) != 0)
             return Fail(ErrnoMessage("cannot open", temp));
         if (!S_ISREG(st.st_mode)) return Fail("not a file: " + temp.string());

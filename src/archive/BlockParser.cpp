@@ -73,6 +73,32 @@ std::optional<ContainerLayout> ReadContainerLayout(ByteView bytes) {
     return std::nullopt;
 }
 
+// What the tree being parsed may still hold: bytes (see ParseBudget) and nodes.
+class Budget {
+public:
+    explicit Budget(std::uint64_t bytes) : bytes_(bytes) {}
+    std::uint64_t bytes() const { return bytes_; }
+    bool Take(std::uint64_t bytes, std::uint64_t nodes = 0) {
+        if (bytes > bytes_ || nodes > nodes_) return false;
+        bytes_ -= bytes;
+        nodes_ -= nodes;
+        return true;
+    }
+    // The header copy and the entries of a container, before any is parsed further.
+    bool TakeContainer(const ContainerLayout& layout) {
+        std::uint64_t bytes = layout.header_size;
+        for (const auto& r : layout.entries) bytes += r.length + sizeof(ResourceNode);
+        return Take(bytes, layout.entries.size());
+    }
+
+private:
+    std::uint64_t bytes_;
+    std::uint64_t nodes_ = kMaxParseNodes;
+};
+
+void ParseWithin(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<FramePath>& frames,
+                 Budget& budget);
+
 void MakeLeaf(ResourceNode& node, Bytes bytes, std::vector<FramePath>& frames) {
     node.size = static_cast<std::uint32_t>(bytes.size());
     node.data = std::move(bytes);
@@ -80,7 +106,7 @@ void MakeLeaf(ResourceNode& node, Bytes bytes, std::vector<FramePath>& frames) {
 }
 
 void MakeContainer(ResourceNode& node, const ContainerLayout& layout, const Bytes& bytes,
-                   LwCodec* codec, std::vector<FramePath>& frames) {
+                   LwCodec* codec, std::vector<FramePath>& frames, Budget& budget) {
     node.kind = layout.kind;
     node.header_size = layout.header_size;
     node.header.assign(bytes.begin(), bytes.begin() + layout.header_size);
@@ -91,8 +117,9 @@ void MakeContainer(ResourceNode& node, const ContainerLayout& layout, const Byte
     for (std::size_t i = 0; i < layout.entries.size(); ++i) {
         const auto& r = layout.entries[i];
         const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(r.offset);
-        auto expanded =
-            ExpandLeaf(Bytes(first, first + static_cast<std::ptrdiff_t>(r.length)), codec);
+        auto expanded = ExpandLeaf(Bytes(first, first + static_cast<std::ptrdiff_t>(r.length)),
+                                   codec, budget.bytes());
+        if (expanded.was_compressed) budget.Take(expanded.bytes.size());  // fits: checked
 
         ResourceNode& child = node.children.emplace_back();
         child.kind = child_kind;
@@ -103,13 +130,12 @@ void MakeContainer(ResourceNode& node, const ContainerLayout& layout, const Byte
         }
         child.path.index[child.depth] = static_cast<std::uint16_t>(i);
         child.was_compressed = expanded.was_compressed;
-        ParseNode(child, std::move(expanded.bytes), codec, frames);
+        ParseWithin(child, std::move(expanded.bytes), codec, frames, budget);
     }
 }
 
-}  // namespace
-
-void ParseNode(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<FramePath>& frames) {
+void ParseWithin(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<FramePath>& frames,
+                 Budget& budget) {
     node.modified = false;
     node.data.clear();
     node.header.clear();
@@ -118,12 +144,20 @@ void ParseNode(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<Fram
     // Entries of a texture pack come in as FrameLeaf and are never parsed as containers; a
     // container whose entries would lie deeper than a FramePath can name stays plain bytes.
     if (node.kind == NodeKind::PlainLeaf && node.depth < static_cast<std::uint32_t>(kMaxDepth)) {
-        if (auto layout = ReadContainerLayout(bytes)) {
-            MakeContainer(node, *layout, bytes, codec, frames);
+        // A container whose entries the budget cannot hold stays plain bytes.
+        if (auto layout = ReadContainerLayout(bytes); layout && budget.TakeContainer(*layout)) {
+            MakeContainer(node, *layout, bytes, codec, frames, budget);
             return;
         }
     }
     MakeLeaf(node, std::move(bytes), frames);
+}
+
+}  // namespace
+
+void ParseNode(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<FramePath>& frames) {
+    Budget budget(ParseBudget(bytes.size()));
+    ParseWithin(node, std::move(bytes), codec, frames, budget);
 }
 
 void ParseBlock(BlockTree& tree, Bytes bytes, LwCodec* codec) {

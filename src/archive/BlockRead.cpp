@@ -19,7 +19,9 @@ std::string ErrnoText(int error) { return std::strerror(error); }
 
 // The whole temporary copy, or the reason it could not be read.
 std::optional<Bytes> ReadTempCopy(const std::filesystem::path& path, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: something other than a file in the copy's place (a FIFO) must not hang
+    // the open; it is refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = ErrnoText(errno);
         return std::nullopt;

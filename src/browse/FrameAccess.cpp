@@ -25,6 +25,8 @@ ByteView LeafEntry(const ResourceNode& leaf) {
 std::optional<Picture> DecodeLeaf(const ResourceNode& leaf, const TextureInfo& info) {
     const std::int64_t bytes = static_cast<std::int64_t>(info.width) * info.height * 4;
     if (bytes > kMaxPictureBytes) return std::nullopt;
+    // A damaged header declaring a large picture over a few bytes is not decoded.
+    if (!CanDecodeTexture(LeafEntry(leaf), info)) return std::nullopt;
     return DecodeTexture(LeafEntry(leaf), info);
 }
 

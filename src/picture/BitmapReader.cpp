@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <fstream>
+#include <system_error>
 
 #include "format/Bytes.h"
 #include "picture/BitmapFile.h"
@@ -42,6 +43,10 @@ void Widen24(const std::uint8_t* src, std::uint8_t* dst, std::int32_t width) {
 BitmapRead ReadReplacementBitmap(const std::filesystem::path& path,
                                  std::optional<std::int32_t> required_width,
                                  std::optional<std::int32_t> required_height) {
+    // Only a regular file is opened: a FIFO or device under a picture's name would block or
+    // never end.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return Refuse(BitmapOutcome::OpenFailed);
     std::ifstream in(path, std::ios::binary);
     if (!in) return Refuse(BitmapOutcome::OpenFailed);
 

@@ -5,7 +5,14 @@
 
 namespace tavrel {
 
+bool CanDecodeTexture(ByteView entry, const TextureInfo& info) {
+    if (info.width <= 0 || info.height <= 0) return false;
+    if (static_cast<std::int64_t>(entry.size()) >= info.entry_size) return true;
+    return std::int64_t{info.width} * info.height <= kMaxPixelsOfShortEntry;
+}
+
 Picture DecodeTexture(ByteView entry, const TextureInfo& info) {
+    if (!CanDecodeTexture(entry, info)) return Picture{};
     Picture picture(info.width, info.height);  // zero-filled: missing data stays zero
 
     // Only the bytes the entry really holds take part, and never more than the top level.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,6 +151,8 @@ TEST(ArchiveRebuild, FailureKeepsTheOldArchiveAndTheCopies) {
          }},
         {"a copy that cannot be read",
          [](ThreeBlocks& a) { fs::create_directory(a.temp / "00003.data"); }},
+        {"a FIFO in a copy's place (must not hang)",
+         [](ThreeBlocks& a) { ASSERT_EQ(mkfifo((a.temp / "00002.data").c_str(), 0600), 0); }},
         {"the new file cannot be created",
          [](ThreeBlocks& a) { fs::create_directory(a.archive.string() + ".new"); }},
     };

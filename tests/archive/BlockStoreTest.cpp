@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
 #include "archive/ArchiveIndex.h"
+#include "archive/BlockWriter.h"
 #include "archive/ContainerBuilder.h"
 #include "support/TestDir.h"
 
@@ -88,6 +90,32 @@ TEST_F(BlockStore, UnreadableCopyFallsBackToTheArchiveWithAnError) {
     EXPECT_FALSE(read.from_temp);
     EXPECT_EQ(read.bytes, Bytes(3, 3));
     EXPECT_NE(read.error.find("00003.data"), std::string::npos) << read.error;
+
+    // A FIFO in a copy's place is refused at once instead of waiting for a writer.
+    ASSERT_EQ(mkfifo(BlockTempPath(a_, program_.path(), 2).c_str(), 0600), 0);
+    read = ReadBlock(a_, program_.path(), 2);
+    ASSERT_TRUE(read.ok);
+    EXPECT_FALSE(read.from_temp);
+    EXPECT_NE(read.error.find("not a regular file"), std::string::npos) << read.error;
+}
+
+TEST_F(BlockStore, ProgramDirectoryThatCannotBeWrittenIsReported) {
+    // The program directory's path runs through a regular file (this binds root too): no
+    // folder can be made, no copy written, and blocks still read from the archive.
+    Open(a_, MakeArchive(game_ / "abc.bin"));
+    WriteFile(program_ / "file", {'x'});
+    const fs::path program = program_ / "file" / "prog";
+    EXPECT_FALSE(EnsureBlockTempDir(a_, program));
+    BlockTree tree;
+    ParseBlock(tree, BuildLink({Bytes(5, 5)}), nullptr);
+    std::string error;
+    EXPECT_FALSE(WriteBlockTemp(tree, BlockTempPath(a_, program, 3), nullptr, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(HasTempCopies(a_, program, 10));
+    const BlockRead read = ReadBlock(a_, program, 3);
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(read.bytes, Bytes(3, 3));
+    EXPECT_TRUE(read.error.empty()) << read.error;
 }
 
 TEST_F(BlockStore, BlockNumbersOutsideTheTableAreRefused) {

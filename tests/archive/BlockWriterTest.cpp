@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -217,6 +221,32 @@ TEST(BlockWriter, FailedWriteBlockTempLeavesNothingHalfWritten) {
     codec.fail_encode = true;
     EXPECT_FALSE(WriteBlockTemp(tree, dir / "00003.data", &codec, &error));
     EXPECT_EQ(ReadFile(dir / "00003.data"), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST(BlockWriter, FullDiskKeepsTheOlderCopy) {
+    // A file size limit in a child process makes the write fail as a full disk would.
+    test::TestDir dir;
+    const auto path = dir / "00004.data";
+    { std::ofstream(path) << "old"; }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100000, 100000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        BlockTree tree;
+        ParseBlock(tree, BuildLink({Bytes(300000, 7)}), nullptr);
+        std::string error;
+        const bool written = WriteBlockTemp(tree, path, nullptr, &error);
+        _exit(written ? 0 : error.find("File too large") != std::string::npos ? 1 : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);  // refused, with the reason
+    EXPECT_EQ(ReadFile(path), (Bytes{'o', 'l', 'd'}));
+    // Nothing half-written is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 }  // namespace

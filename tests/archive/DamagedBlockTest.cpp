@@ -157,5 +157,52 @@ TEST(DamagedBlock, RandomDamageNeverReadsOutsideTheBytes) {
     }
 }
 
+// Bytes the tree holds, as the parse budget counts them, and its nodes.
+std::uint64_t HeldBytes(const ResourceNode& node) {
+    std::uint64_t held = node.data.size() + node.header.size() + sizeof(ResourceNode);
+    for (const auto& child : node.children) held += HeldBytes(child);
+    return held;
+}
+
+std::uint64_t Nodes(const ResourceNode& node) {
+    std::uint64_t n = 1;
+    for (const auto& child : node.children) n += Nodes(child);
+    return n;
+}
+
+TEST(DamagedBlock, EntriesNamingTheirOwnContainerCannotExhaustMemory) {
+    // An 80-byte LINK whose entries 2 to 4 are the whole container again: followed level by
+    // level this would be 3^15 copies. The parse stops at its budget and keeps what is over
+    // it as plain bytes; the tree still writes back.
+    const std::uint32_t n = 4, header = 32 + 8 * n, size = header + 16;
+    Bytes block(size, 0);
+    StoreU32(block.data(), kMagicLink);
+    StoreU32(block.data() + 4, n);
+    StoreU32(block.data() + 32, header);
+    StoreU32(block.data() + 36, 16);
+    for (std::uint32_t i = 1; i < n; ++i) {
+        StoreU32(block.data() + 32 + 8 * i, 0);
+        StoreU32(block.data() + 36 + 8 * i, size);
+    }
+    BlockTree tree;
+    ParseBlock(tree, block, nullptr);
+    EXPECT_EQ(tree.root.kind, NodeKind::LinkContainer);
+    EXPECT_LE(HeldBytes(tree.root), ParseBudget(size));
+    EXPECT_LE(Nodes(tree.root), kMaxParseNodes + 1);
+    EXPECT_TRUE(SerializeToBytes(tree.root, nullptr).has_value());
+}
+
+TEST(DamagedBlock, StreamLongerThanTheBudgetStaysCompressed) {
+    TestCodec codec;
+    const Bytes payload(1000, 7);
+    const Bytes stream = TestCodec::MakeStream(payload, 1000);
+    EXPECT_FALSE(ExpandLeaf(stream, &codec, 999).was_compressed);  // declared length too long
+    EXPECT_EQ(ExpandLeaf(stream, &codec, 999).bytes, stream);
+    EXPECT_FALSE(ExpandLeaf(stream, &codec, 1267).was_compressed);  // raised to c + 268: 1268
+    const ExpandedLeaf leaf = ExpandLeaf(stream, &codec, 1268);
+    EXPECT_TRUE(leaf.was_compressed);
+    EXPECT_EQ(leaf.bytes.size(), 1268u);
+}
+
 }  // namespace
 }  // namespace tavrel

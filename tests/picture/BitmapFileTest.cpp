@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -164,6 +165,9 @@ TEST(BitmapFile, RefusesWithTheRightOutcome) {
     }
     EXPECT_EQ(ReadReplacementBitmap(dir / "missing.bmp", 4, 2).outcome, BitmapOutcome::OpenFailed);
     EXPECT_EQ(ReadReplacementBitmap(dir.path(), 4, 2).outcome, BitmapOutcome::OpenFailed);
+    // A FIFO under a picture's name is refused at once instead of waiting for a writer.
+    ASSERT_EQ(mkfifo((dir / "fifo.bmp").c_str(), 0600), 0);
+    EXPECT_EQ(ReadReplacementBitmap(dir / "fifo.bmp", 4, 2).outcome, BitmapOutcome::OpenFailed);
 
     // Opposite-sign height is accepted: only the absolute value is compared.
     const auto path = dir / "top-down.bmp";

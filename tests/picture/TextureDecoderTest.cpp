@@ -261,5 +261,35 @@ TEST_P(TextureDecoder, MissingDataDecodesAsZeros) {
     EXPECT_EQ(Decode(longer).pixels, (Bytes{1, 2, 3, 4}));
 }
 
+// A header of a few bytes can declare up to 32768 x 32768 pixels (4 GiB of picture): such an
+// entry is not decoded unless it really holds its top level or the picture stays small.
+TEST(TextureDecoderLimits, DamagedHeaderCannotForceAHugePicture) {
+    struct Case {
+        std::uint8_t format;
+        std::int32_t width, height;
+        std::size_t data_bytes;
+        bool decodes;
+    };
+    const Case cases[] = {
+        {0, 32768, 32768, 0, false},         // the fuzzer's finding: eight header bytes
+        {1, 4096, 2048, 16, false},          // short and above 2048 x 2048 pixels
+        {0, 2048, 2048, 16, true},           // short, at the limit: zeros behind the data
+        {6, 4096, 2048, 4096 * 1024, true},  // complete: decoded whatever its size
+    };
+    for (const Case& c : cases) {
+        const Bytes entry = Entry(c.format, c.width, c.height, Bytes(c.data_bytes, 0x11));
+        const TextureInfo info = ReadTextureInfo(entry);
+        EXPECT_EQ(CanDecodeTexture(entry, info), c.decodes) << c.width << "x" << c.height;
+        const Picture p = DecodeTexture(entry, info);
+        if (c.decodes) {
+            EXPECT_EQ(p.width, c.width);
+            EXPECT_EQ(p.pixels.size(), std::size_t(c.width) * c.height * 4);
+        } else {
+            EXPECT_TRUE(p.empty());
+            EXPECT_EQ(p.width, 0);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -58,9 +58,25 @@ struct BlockTree {
 // - a container at depth kMaxDepth (its entries could not be named by a FramePath) or with
 //   more than kMaxChildren entries is a PlainLeaf;
 // - an "LWC" entry that is truncated, fails to decode or meets no codec is an unexpanded
-//   PlainLeaf with was_compressed false.
+//   PlainLeaf with was_compressed false;
+// - the tree may hold at most ParseBudget(input size) bytes (entry copies, header copies,
+//   expanded streams) and kMaxParseNodes nodes: a container whose entries would go beyond
+//   either stays a PlainLeaf, an "LWC" entry that would is not expanded. Entries may
+//   overlap, so without this a block of a few bytes could name the same bytes again and
+//   again, level after level, and ask for more memory and time than any machine has.
 // A block that itself starts with "LWC" is a PlainLeaf root and is not expanded.
 void ParseBlock(BlockTree& tree, Bytes bytes, LwCodec* codec);
+
+// Bytes one parse may hold: 256 MiB plus 16 times the block's own size, far above what a
+// block of the game needs (each level of nesting holds its bytes once, expanded streams a
+// few times their compressed size).
+inline constexpr std::uint64_t kParseBudgetBase = 256u << 20;
+inline constexpr std::uint64_t kParseBudgetFactor = 16;
+inline constexpr std::uint64_t ParseBudget(std::uint64_t block_size) {
+    return kParseBudgetBase + kParseBudgetFactor * block_size;
+}
+// Nodes one parse may create: two texture packs of the largest size, and more.
+inline constexpr std::uint64_t kMaxParseNodes = 1u << 17;
 
 // Most entries one container may have: a FramePath level holds positions 0..65535.
 inline constexpr std::uint32_t kMaxChildren = 65536;
@@ -68,7 +84,7 @@ inline constexpr std::uint32_t kMaxChildren = 65536;
 // Parses `bytes` into `node`, whose kind (PlainLeaf unless fixed to FrameLeaf by a texture
 // pack), depth, path and was_compressed the caller has set. Containers get their header and
 // children; leaves get `bytes` as data and size. FrameLeaf paths are appended to `frames`
-// in pre-order.
+// in pre-order. Holds to ParseBudget(bytes.size()) as ParseBlock does.
 void ParseNode(ResourceNode& node, Bytes bytes, LwCodec* codec, std::vector<FramePath>& frames);
 
 struct ExpandedLeaf {
@@ -82,6 +98,9 @@ struct ExpandedLeaf {
 // bytes (the raise never goes beyond output length + 4096). Anything else, and any stream
 // that cannot be expanded, comes back unchanged with was_compressed false.
 ExpandedLeaf ExpandLeaf(Bytes bytes, LwCodec* codec);
+// The same, but a stream that declares, or expands to, more than `max_length` bytes (raise
+// included) is left unexpanded.
+ExpandedLeaf ExpandLeaf(Bytes bytes, LwCodec* codec, std::uint64_t max_length);
 // Node named by `path` (a lowered depth names the containing pack); nullptr when the path
 // does not name a node of this tree.
 ResourceNode* FindFrameNode(BlockTree& tree, const FramePath& path);

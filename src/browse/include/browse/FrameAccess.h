@@ -21,7 +21,8 @@ inline constexpr std::int64_t kMaxPictureBytes = std::int64_t{1} << 30;
 ResourceNode* CurrentFrameLeaf(BrowseState& state);
 // The leaf's bytes as far as its `size` says (never beyond what it holds).
 ByteView LeafEntry(const ResourceNode& leaf);
-// Decodes a leaf whose header was read into `info`; nullopt when the picture is too large.
+// Decodes a leaf whose header was read into `info`; nullopt when the picture is too large
+// (kMaxPictureBytes) or CanDecodeTexture refuses the entry (a short entry of a large picture).
 std::optional<Picture> DecodeLeaf(const ResourceNode& leaf, const TextureInfo& info);
 
 struct ReplacementEntry {
