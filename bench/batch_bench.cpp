@@ -100,7 +100,7 @@ struct BatchFixture {
     fs::path archive;   // what the batches work on
     fs::path pristine;  // the archive as built, copied back before each import
     fs::path pictures;  // one BMP per frame, named by BatchFileName
-    fs::path exported;  // the export's target folder
+    fs::path exported;  // holds a new target folder for every export
     std::uint32_t frames = FrameCount();
     std::uint64_t bmp_bytes = 0;  // bytes of all BMP files of one export
 
@@ -222,9 +222,18 @@ void BM_BatchImport(benchmark::State& state, EncodeQuality quality) {
     state.SetLabel(label);
 }
 
+// A new empty folder (or file name) for every export: a user exports into an empty folder,
+// and files deleted just before the run would slow the file system's inode allocation for
+// the next one (ext4 skips recently freed inodes). Everything is removed after the runs.
+fs::path FreshTarget(const BatchFixture& fx, const char* kind) {
+    static int count = 0;
+    return fx.exported / (std::string(kind) + std::to_string(++count));
+}
+
 void RemoveExported(const BatchFixture& fx) {
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(fx.exported, ec)) fs::remove(entry.path(), ec);
+    fs::remove_all(fx.exported, ec);
+    fs::create_directories(fx.exported, ec);
 }
 
 void BM_BatchExport(benchmark::State& state) {
@@ -237,17 +246,19 @@ void BM_BatchExport(benchmark::State& state) {
     }
     for (auto _ : state) {
         state.PauseTiming();
-        RemoveExported(fx);
+        const fs::path folder = FreshTarget(fx, "export");
+        fs::create_directories(folder);
         BatchState batch;
         NoProgress progress;
-        const std::string refusal = CheckExportParameters(batch, "1", std::to_string(kBlocks),
-                                                          fx.exported.string());
+        const std::string refusal =
+            CheckExportParameters(batch, "1", std::to_string(kBlocks), folder.string());
         OpenBatch(open.s, batch, BatchMode::Export);
         state.ResumeTiming();
         BatchWorker(open.s, batch, progress);
         if (!refusal.empty() || batch.frames_done != fx.frames || open.ui.messages != 0)
             state.SkipWithError("export did not write every frame");
     }
+    RemoveExported(fx);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fx.bmp_bytes));
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * fx.frames));
 }
@@ -256,10 +267,9 @@ void BM_BatchExport(benchmark::State& state) {
 void BM_BatchExport_Limit(benchmark::State& state) {
     BatchFixture& fx = Fixture();
     const Bytes bytes(fx.bmp_bytes, 0x5A);
-    const fs::path path = fx.exported / "sequential.bin";
     for (auto _ : state) {
         state.PauseTiming();
-        RemoveExported(fx);
+        const fs::path path = FreshTarget(fx, "sequential");
         state.ResumeTiming();
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         std::size_t done = 0;

@@ -95,8 +95,11 @@ def format_number(value):
 def format_rate(run):
     if run["bytes_per_second"]:
         return format_number(run["bytes_per_second"] / 1e6) + " MB/s"
-    if run["items_per_second"]:
-        return format_number(run["items_per_second"] / 1e6) + " M items/s"
+    items = run["items_per_second"]
+    if items:
+        for scale, prefix in ((1e6, "M "), (1e3, "k "), (1.0, "")):
+            if items >= scale or scale == 1.0:
+                return format_number(items / scale) + f" {prefix}items/s"
     return ""
 
 
