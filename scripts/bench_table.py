@@ -108,6 +108,12 @@ def describe(run):
     return format_time(run["seconds"]) + (f" ({rate})" if rate else "")
 
 
+def display_name(run_name):
+    """The name without run modifiers (/iterations:N, /real_time, ...), as it pairs."""
+    family, args = split_name(run_name)
+    return family + ("/" + args if args else "")
+
+
 def reference_of(family):
     """(base, kind) when the family is a reference (Peer or Limit as a name part), else None."""
     m = REFERENCE_RE.match(family)
@@ -130,8 +136,8 @@ def rows_for(program, runs):
     for run in ours:
         family, args = split_name(run["name"])
         if run["ratio"] is not None:
-            rows.append([program, run["name"], describe(run), run["label"] or "counter", "-",
-                         f"{run['ratio']:.3g}"])
+            rows.append([program, display_name(run["name"]), describe(run),
+                         run["label"] or "its own ratio counter", "-", f"{run['ratio']:.3g}"])
         paired = False
         for ref in refs:
             ref_family, ref_args = split_name(ref["name"])
@@ -140,10 +146,10 @@ def rows_for(program, runs):
             paired = True
             kind = reference_of(ref_family)[1]
             ratio = ref["seconds"] / run["seconds"] if run["seconds"] > 0 else float("nan")
-            rows.append([program, run["name"], describe(run), f"{kind}: {ref['name']}",
-                         describe(ref), f"{ratio:.3g}"])
+            rows.append([program, display_name(run["name"]), describe(run),
+                         f"{kind}: {display_name(ref['name'])}", describe(ref), f"{ratio:.3g}"])
         if not paired and run["ratio"] is None:
-            rows.append([program, run["name"], describe(run), "-", "-", "-"])
+            rows.append([program, display_name(run["name"]), describe(run), "-", "-", "-"])
     return rows
 
 
@@ -215,7 +221,8 @@ def main():
             f"Measured with `{args.command}` on {when} ({machine}).\n"
             "Ratio = reference time / our time per iteration, both measured in the same run:\n"
             "above 1 we are faster than the peer; against a limit it is the share of the limit\n"
-            "reached. Pairing rules: bench/README.md.\n\n")
+            "reached. A row without a reference time reports the benchmark's own ratio\n"
+            "counter, against what its label names. Pairing rules: bench/README.md.\n\n")
         replace_generated(args.markdown, header + report)
     return 0 if sections else 1
 
