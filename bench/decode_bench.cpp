@@ -1,6 +1,6 @@
 // Decode throughput of Dxt1, Dxt5 and Bgra32 entries against a plain memcpy of the same
 // output size, in megapixels per second ("items_per_second" counts pixels). The ratio
-// memcpy / decode is the figure to watch: decoding is the hot loop of batch export.
+// memcpy / decode is the figure to watch: every frame of a batch export is decoded.
 //
 //   build/bench/bench_decode_bench --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
@@ -33,8 +33,8 @@ void SetPixels(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPixels * 4));
 }
 
-// The peer: copying the output's size from one buffer to another.
-void BM_Memcpy(benchmark::State& state) {
+// The limit: copying the output's size from one buffer to another (pairs with every decode).
+void BM_Memcpy_Limit(benchmark::State& state) {
     const Bytes in = RandomBytes(kPixels * 4);
     Bytes out(kPixels * 4);
     for (auto _ : state) {
@@ -100,7 +100,7 @@ void BM_DecodeTexture(benchmark::State& state, std::uint8_t format) {
     SetPixels(state);
 }
 
-BENCHMARK(BM_Memcpy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Memcpy_Limit)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DecodeBlocksDxt1)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DecodeBlocksDxt5)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_DecodeTexture, Bgra32, std::uint8_t{1})->Unit(benchmark::kMicrosecond);

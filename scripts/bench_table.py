@@ -95,14 +95,23 @@ def format_number(value):
 def format_rate(run):
     if run["bytes_per_second"]:
         return format_number(run["bytes_per_second"] / 1e6) + " MB/s"
-    if run["items_per_second"]:
-        return format_number(run["items_per_second"] / 1e6) + " M items/s"
+    items = run["items_per_second"]
+    if items:
+        for scale, prefix in ((1e6, "M "), (1e3, "k "), (1.0, "")):
+            if items >= scale or scale == 1.0:
+                return format_number(items / scale) + f" {prefix}items/s"
     return ""
 
 
 def describe(run):
     rate = format_rate(run)
     return format_time(run["seconds"]) + (f" ({rate})" if rate else "")
+
+
+def display_name(run_name):
+    """The name without run modifiers (/iterations:N, /real_time, ...), as it pairs."""
+    family, args = split_name(run_name)
+    return family + ("/" + args if args else "")
 
 
 def reference_of(family):
@@ -127,8 +136,8 @@ def rows_for(program, runs):
     for run in ours:
         family, args = split_name(run["name"])
         if run["ratio"] is not None:
-            rows.append([program, run["name"], describe(run), run["label"] or "counter", "-",
-                         f"{run['ratio']:.3g}"])
+            rows.append([program, display_name(run["name"]), describe(run),
+                         run["label"] or "its own ratio counter", "-", f"{run['ratio']:.3g}"])
         paired = False
         for ref in refs:
             ref_family, ref_args = split_name(ref["name"])
@@ -137,10 +146,10 @@ def rows_for(program, runs):
             paired = True
             kind = reference_of(ref_family)[1]
             ratio = ref["seconds"] / run["seconds"] if run["seconds"] > 0 else float("nan")
-            rows.append([program, run["name"], describe(run), f"{kind}: {ref['name']}",
-                         describe(ref), f"{ratio:.3g}"])
+            rows.append([program, display_name(run["name"]), describe(run),
+                         f"{kind}: {display_name(ref['name'])}", describe(ref), f"{ratio:.3g}"])
         if not paired and run["ratio"] is None:
-            rows.append([program, run["name"], describe(run), "-", "-", "-"])
+            rows.append([program, display_name(run["name"]), describe(run), "-", "-", "-"])
     return rows
 
 
@@ -212,7 +221,8 @@ def main():
             f"Measured with `{args.command}` on {when} ({machine}).\n"
             "Ratio = reference time / our time per iteration, both measured in the same run:\n"
             "above 1 we are faster than the peer; against a limit it is the share of the limit\n"
-            "reached. Pairing rules: bench/README.md.\n\n")
+            "reached. A row without a reference time reports the benchmark's own ratio\n"
+            "counter, against what its label names. Pairing rules: bench/README.md.\n\n")
         replace_generated(args.markdown, header + report)
     return 0 if sections else 1
 
