@@ -31,7 +31,7 @@ bool ImportBatchFrame(Session& s, BatchState& batch, std::uint32_t block, std::u
         ShowMessageOnUi(s, BitmapOutcomeMessage(read.outcome));
         return false;
     }
-    const ReplacementEntry entry = BuildReplacementEntry(s, LeafEntry(*leaf), info, read.picture);
+    const ReplacementEntry entry = BuildReplacementEntry(s, s.batch_encode_options, LeafEntry(*leaf), info, read.picture);
     if (!entry.ok) {
         ShowMessageOnUi(s, entry.error);
         return false;

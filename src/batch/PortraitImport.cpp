@@ -101,7 +101,7 @@ void ForcePortraitImport(Session& s) {
         s.ui->ShowMessage(text::kPortraitSize);
         return;
     }
-    const ReplacementEntry entry = BuildReplacementEntry(s, LeafEntry(*leaf), info, read.picture);
+    const ReplacementEntry entry = BuildReplacementEntry(s, s.encode_options, LeafEntry(*leaf), info, read.picture);
     if (!entry.ok) {
         s.ui->ShowMessage(entry.error);
         return;

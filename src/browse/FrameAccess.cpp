@@ -41,7 +41,8 @@ Bytes EntryHeader(ByteView old_entry, std::int32_t header_length) {
 
 }  // namespace
 
-ReplacementEntry BuildReplacementEntry(const Session& s, ByteView old_entry,
+ReplacementEntry BuildReplacementEntry(const Session& s, const EncodeOptions& options,
+                                       ByteView old_entry,
                                        const TextureInfo& info, const Picture& picture) {
     ReplacementEntry result;
     result.bytes = EntryHeader(old_entry, info.header_length);
@@ -55,7 +56,7 @@ ReplacementEntry BuildReplacementEntry(const Session& s, ByteView old_entry,
         const std::int64_t n = std::max(LevelChainSize(picture.width, picture.height, levels, c),
                                         TopLevelDataSize(picture.width, picture.height, c));
         EncodeResult encoded =
-            EncodeWithTexconv(s.program_dir, picture, levels, c, n, s.encode_options);
+            EncodeWithTexconv(s.program_dir, picture, levels, c, n, options);
         if (!encoded.ok) {
             result.error = std::string(text::kEncodeFailed) + encoded.error;
             return result;

@@ -25,7 +25,7 @@ void ImportPicture(Session& s) {
         s.ui->ShowMessage(BitmapOutcomeMessage(read.outcome));
         return;
     }
-    const ReplacementEntry entry = BuildReplacementEntry(s, LeafEntry(*leaf), info, read.picture);
+    const ReplacementEntry entry = BuildReplacementEntry(s, s.encode_options, LeafEntry(*leaf), info, read.picture);
     if (!entry.ok) {
         s.ui->ShowMessage(entry.error);
         return;

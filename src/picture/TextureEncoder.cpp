@@ -11,8 +11,11 @@
 namespace tavrel {
 namespace {
 
-// Pictures with fewer blocks than this are encoded on the calling thread alone.
+// Pictures with fewer blocks than this are encoded on the calling thread alone: below it,
+// starting threads costs more than it saves. The fast level is cheap per block, so it needs
+// far larger pictures before a second thread pays off.
 constexpr std::int64_t kParallelBlockCount = 1024;
+constexpr std::int64_t kParallelBlockCountFast = 16384;
 
 using BlockEncoder = void (*)(const std::uint8_t* bgra, EncodeQuality quality, std::uint8_t* out);
 
@@ -44,7 +47,9 @@ bool IsWellFormed(const Picture& picture) {
 }
 
 int ThreadCount(const EncodeOptions& options, std::int64_t blocks, std::int32_t block_rows) {
-    if (blocks < kParallelBlockCount) return 1;
+    const std::int64_t minimum =
+        options.quality == EncodeQuality::Fast ? kParallelBlockCountFast : kParallelBlockCount;
+    if (blocks < minimum) return 1;
     int threads = options.threads > 0 ? options.threads
                                       : static_cast<int>(std::thread::hardware_concurrency());
     return std::clamp(threads, 1, static_cast<int>(block_rows));

@@ -34,8 +34,10 @@ struct ReplacementEntry {
 // The entry an import stores for `picture`: the old entry's header (byte 2 rewritten from the
 // picture's size), then the pixel data: the picture itself for Bgra32, the encoded level chain
 // for Dxt1/Dxt5. The chain always holds at least the whole top level, so the entry carries
-// every byte its header declares.
-ReplacementEntry BuildReplacementEntry(const Session& s, ByteView old_entry,
+// every byte its header declares. `options` picks the encoder's quality (the single imports
+// use the session's encode_options, the batch import its batch_encode_options).
+ReplacementEntry BuildReplacementEntry(const Session& s, const EncodeOptions& options,
+                                       ByteView old_entry,
                                        const TextureInfo& info, const Picture& picture);
 
 }  // namespace tavrel

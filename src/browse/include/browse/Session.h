@@ -61,7 +61,10 @@ struct Session {
     std::filesystem::path program_dir;  // everything the tool keeps for itself lives here
     std::atomic<bool> logout{false};    // LOGOUT setting
     std::unique_ptr<LwCodec> codec;     // LoadLwCodec(program_dir)
-    EncodeOptions encode_options;
+    EncodeOptions encode_options;  // single and portrait imports
+    // The batch import encodes hundreds of pictures in one go: the fast level (still at least
+    // as good as the common fast encoders) keeps a large batch to seconds instead of minutes.
+    EncodeOptions batch_encode_options{EncodeQuality::Fast};
 };
 
 }  // namespace tavrel
