@@ -5,28 +5,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "archive/ArchiveRebuild.h"
 #include "archive/ContainerBuilder.h"
+#include "support/Fixtures.h"
 #include "support/TestDir.h"
 
 namespace tavrel {
 namespace {
 
+using test::ReadFile;
+using test::WriteFile;
+
 namespace fs = std::filesystem;
-
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 Bytes Fill(std::size_t n, std::uint8_t v) { return Bytes(n, v); }
 

@@ -1,24 +1,18 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "archive/ArchiveIndex.h"
 #include "archive/BlockWriter.h"
 #include "archive/ContainerBuilder.h"
+#include "support/Fixtures.h"
 #include "support/TestDir.h"
 
 namespace tavrel {
 namespace {
 
 using test::TestDir;
+using test::WriteFile;
 namespace fs = std::filesystem;
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 // An archive of `count` blocks, block n holding n bytes of value n.
 fs::path MakeArchive(const fs::path& path, std::uint32_t count = 10) {

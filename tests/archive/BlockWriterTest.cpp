@@ -11,11 +11,13 @@
 #include "archive/BlockWriter.h"
 #include "archive/ContainerBuilder.h"
 #include "archive/ResourceTree.h"
+#include "support/Fixtures.h"
 #include "support/TestDir.h"
 
 namespace tavrel {
 namespace {
 
+using test::ReadFile;
 using test::TestCodec;
 
 Bytes Texture(std::uint8_t fill) { return BuildTextureEntry(1, 1, 1, 1, Bytes(16, fill)); }
@@ -26,11 +28,6 @@ ResourceNode Leaf(NodeKind kind, Bytes data) {
     n.size = static_cast<std::uint32_t>(data.size());
     n.data = std::move(data);
     return n;
-}
-
-Bytes ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<std::uint32_t> Words(const Bytes& b, std::size_t offset, std::size_t count) {

@@ -17,12 +17,6 @@ std::filesystem::path File(const std::filesystem::path& folder, std::uint32_t bl
     return BatchFileName(folder.string(), block, frame);
 }
 
-Bytes WithData(const Bytes& entry, const Bytes& data) {
-    Bytes out(entry.begin(), entry.begin() + 8);
-    out.insert(out.end(), data.begin(), data.end());
-    return out;
-}
-
 std::vector<std::string> Keys(const std::filesystem::path& log, const std::string& section) {
     CSimpleIniA ini;
     ini.SetUnicode(true);
@@ -109,8 +103,8 @@ TEST(BatchImport, RefusedFilesAreReportedAndTheRestIsImported) {
     const Bytes chain = EncodeLevelChain(
         dxt1, PixelClass::Dxt1, LevelChainSize(8, 8, 1, PixelClass::Dxt1), h.s.encode_options);
     blocks[0] = PictureBlock(
-        {Bgra32Entry(3, 3, 10), WithData(Dxt1Entry(3, 3, 11), chain), Dxt5Entry(3, 3, 12, 2)});
-    blocks[5] = PictureBlock({WithData(Bgra32Entry(2, 2, 6), small.pixels)});
+        {Bgra32Entry(3, 3, 10), WithData(Dxt1Entry(3, 3, 11), 8, chain), Dxt5Entry(3, 3, 12, 2)});
+    blocks[5] = PictureBlock({WithData(Bgra32Entry(2, 2, 6), 8, small.pixels)});
     blocks[6] = block7;
     EXPECT_EQ(ReadFile(archive), ArchiveBytes(blocks));
     EXPECT_FALSE(std::filesystem::exists(h.TempCopy(7)));
@@ -149,7 +143,7 @@ TEST(BatchImport, PendingSingleImportIsKeptByTheBatch) {
     const auto in = h.dir / "in";
     std::filesystem::create_directories(in);  // no files at all
     h.Import(in);
-    blocks[8] = PictureBlock({WithData(Bgra32Entry(2, 2, 9), picture.pixels)});
+    blocks[8] = PictureBlock({WithData(Bgra32Entry(2, 2, 9), 8, picture.pixels)});
     EXPECT_EQ(ReadFile(archive), ArchiveBytes(blocks));
     EXPECT_EQ(h.s.state.current_block, 9u);
 }

@@ -9,12 +9,6 @@
 namespace tavrel::test {
 namespace {
 
-Bytes WithData(const Bytes& entry, std::size_t header, const Bytes& data) {
-    Bytes out(entry.begin(), entry.begin() + header);
-    out.insert(out.end(), data.begin(), data.end());
-    return out;
-}
-
 TEST(ImportSaveStory, ImportNavigateReopenSave) {
     Harness h;
     std::vector<Bytes> blocks = StandardBlocks();

@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <map>
 
 #include "archive/ArchiveIndex.h"
 #include "archive/ContainerBuilder.h"
 #include "picture/BitmapFile.h"
+#include "support/Fixtures.h"
 #include "support/TestDir.h"
 
 // tavrel-cli when things go wrong. Save killed at any moment, on a full disk, with an archive
@@ -23,18 +23,10 @@
 namespace tavrel {
 namespace {
 
+using test::ReadFile;
+using test::WriteFile;
+
 namespace fs = std::filesystem;
-
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 Bytes Pattern(std::size_t n, std::uint32_t seed) {
     Bytes b(n);

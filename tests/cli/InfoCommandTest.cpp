@@ -1,54 +1,20 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 
 #include "archive/ArchiveIndex.h"
 #include "archive/ContainerBuilder.h"
+#include "support/CliRunner.h"
 #include "support/TestDir.h"
 
 namespace tavrel {
 namespace {
 
+using test::CliRun;
+using test::RunCliLine;
+using test::ShellQuote;
 using test::TestDir;
 namespace fs = std::filesystem;
-
-struct CliRun {
-    int exit_code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs tavrel-cli with `args` (already quoted), capturing its output in files of `dir`.
-CliRun RunCli(const TestDir& dir, const std::string& args) {
-    const char* cli = std::getenv("TAVREL_CLI");
-    CliRun run;
-    if (!cli) {
-        run.err = "TAVREL_CLI is not set";
-        return run;
-    }
-    const std::string command = Quote(cli) + " " + args + " >" + Quote((dir / "out.txt").string()) +
-                                " 2>" + Quote((dir / "err.txt").string()) + " </dev/null";
-    const int status = std::system(command.c_str());
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadAll(dir / "out.txt");
-    run.err = ReadAll(dir / "err.txt");
-    return run;
-}
 
 fs::path WriteFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -69,8 +35,9 @@ TEST(InfoCommand, ListsBlocksAndTheirTemporaryCopiesAsJson) {
         WriteFile(BlockTempPath(index, dir / "prog", 2), Bytes{7});
         CloseArchive(index);
     }
-    const CliRun run = RunCli(dir, "--program-dir " + Quote((dir / "prog").string()) + " info " +
-                                       Quote(archive.string()) + " --json");
+    const CliRun run =
+        RunCliLine(dir.path(), "--program-dir " + ShellQuote((dir / "prog").string()) + " info " +
+                                   ShellQuote(archive.string()) + " --json");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     EXPECT_NE(run.out.find("\"entry_count\": 24"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\"recognised\": true"), std::string::npos) << run.out;
@@ -95,8 +62,9 @@ TEST(InfoCommand, ReportsUnrecognisedAndDamagedFilesWithoutFailing) {
     };
     for (const auto& [name, bytes] : cases) {
         const auto path = WriteFile(dir / name, bytes);
-        const CliRun run = RunCli(dir, "--program-dir " + Quote(dir.path().string()) + " info " +
-                                           Quote(path.string()) + " --json");
+        const CliRun run =
+            RunCliLine(dir.path(), "--program-dir " + ShellQuote(dir.path().string()) + " info " +
+                                       ShellQuote(path.string()) + " --json");
         EXPECT_EQ(run.exit_code, 0) << name << run.err;
         EXPECT_NE(run.out.find("\"recognised\": false"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("\"odd \"name"), std::string::npos)
@@ -106,11 +74,11 @@ TEST(InfoCommand, ReportsUnrecognisedAndDamagedFilesWithoutFailing) {
 
 TEST(InfoCommand, OpenFailureAndUsageErrors) {
     TestDir dir;
-    CliRun run = RunCli(dir, "info " + Quote((dir / "missing.bin").string()));
+    CliRun run = RunCliLine(dir.path(), "info " + ShellQuote((dir / "missing.bin").string()));
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_NE(run.err.find("该文件打开失败！\n "), std::string::npos) << run.err;
-    EXPECT_EQ(RunCli(dir, "info").exit_code, 2);
-    EXPECT_EQ(RunCli(dir, "info a.bin b.bin").exit_code, 2);
+    EXPECT_EQ(RunCliLine(dir.path(), "info").exit_code, 2);
+    EXPECT_EQ(RunCliLine(dir.path(), "info a.bin b.bin").exit_code, 2);
 }
 
 // The archive is locked while another holder has it open.
@@ -119,9 +87,9 @@ TEST(InfoCommand, LockedArchiveCannotBeOpened) {
     const auto archive = WriteFile(dir / "a.bin", BuildLink({Bytes{1}}));
     ArchiveIndex holder;
     ASSERT_EQ(OpenArchive(holder, archive), OpenOutcome::Opened);
-    EXPECT_EQ(RunCli(dir, "info " + Quote(archive.string())).exit_code, 1);
+    EXPECT_EQ(RunCliLine(dir.path(), "info " + ShellQuote(archive.string())).exit_code, 1);
     CloseArchive(holder);
-    EXPECT_EQ(RunCli(dir, "info " + Quote(archive.string())).exit_code, 0);
+    EXPECT_EQ(RunCliLine(dir.path(), "info " + ShellQuote(archive.string())).exit_code, 0);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include "archive/LwCodec.h"
 #include "archive/ResourceTree.h"
 #include "demo/DemoGame.h"
-#include "support/RunTavrelCli.h"
+#include "support/CliRunner.h"
 #include "support/TestDir.h"
 
 namespace tavrel {
@@ -173,7 +173,7 @@ void CheckBlocks(const fs::path& game, const GamePlan& plan, bool compare_bytes)
 TEST(MakeDemo, CommandWritesTheFullDemoAndEveryBlockParsesAsPlanned) {
     test::TestDir dir;
     const auto run =
-        test::RunTavrelCli(dir.path(), "make-demo " + test::ShellQuote((dir / "game").string()));
+        test::RunCliLine(dir.path(), "make-demo " + test::ShellQuote((dir / "game").string()));
     ASSERT_EQ(run.exit_code, 0) << run.err;
     const GamePlan plan = demo::MakeGamePlan(DemoSize::Full);
     CheckTreeScan(dir / "game", plan);
@@ -183,7 +183,7 @@ TEST(MakeDemo, CommandWritesTheFullDemoAndEveryBlockParsesAsPlanned) {
 
 TEST(MakeDemo, CommandWithoutFolderIsAUsageError) {
     test::TestDir dir;
-    EXPECT_EQ(test::RunTavrelCli(dir.path(), "make-demo").exit_code, 2);
+    EXPECT_EQ(test::RunCliLine(dir.path(), "make-demo").exit_code, 2);
 }
 
 class DemoFixture : public ::testing::Test {

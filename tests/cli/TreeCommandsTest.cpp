@@ -1,30 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "archive/ArchiveIndex.h"
 #include "archive/ContainerBuilder.h"
-#include "support/RunTavrelCli.h"
+#include "support/CliRunner.h"
+#include "support/Fixtures.h"
 #include "support/TestDir.h"
 
 // tavrel-cli frames, save and restore.
 namespace tavrel {
 namespace {
 
-namespace fs = std::filesystem;
+using test::ReadFile;
 using test::ShellQuote;
+using test::WriteFile;
 
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
+namespace fs = std::filesystem;
 
 // An archive of 24 blocks (a count the tool browses); block 2 is a LINK of 3 entries whose
 // entry 2 is a pack of 4 textures of different kinds.
@@ -61,9 +51,9 @@ struct CliArchive {
         CloseArchive(index);
         return path;
     }
-    test::CliResult Run(const std::string& command) {
-        return test::RunTavrelCli(dir.path(),
-                                  "--program-dir " + ShellQuote(program.string()) + " " + command);
+    test::CliRun Run(const std::string& command) {
+        return test::RunCliLine(dir.path(),
+                                "--program-dir " + ShellQuote(program.string()) + " " + command);
     }
 };
 

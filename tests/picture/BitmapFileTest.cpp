@@ -9,6 +9,7 @@
 
 #include "picture/BitmapFile.h"
 #include "support/BmpWriter.h"
+#include "support/Fixtures.h"
 #include "support/TestDir.h"
 
 namespace tavrel {
@@ -17,17 +18,8 @@ namespace {
 using test::BmpLayout;
 using test::MakeBmp;
 using test::PatternPicture;
-
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadFile;
+using test::WriteFile;
 
 Picture Opaque(Picture p) {
     for (std::size_t i = 3; i < p.pixels.size(); i += 4) p.pixels[i] = 255;

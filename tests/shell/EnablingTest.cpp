@@ -26,27 +26,16 @@ const QList<int> kFrameCommands = {kCmdPrevFrame, kCmdNextFrame, kCmdGoToFrame, 
 
 }  // namespace
 
-class EnablingTest : public QObject {
+class EnablingTest : public test::ShellTest {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<test::TestDir>();
-        program_ = dir_->path() / "program";
-        game_ = dir_->path() / "RES";
-        test::WriteFile(game_ / "Good.bin", test::RecognisedArchive());
-        test::WriteFile(game_ / "Other.bin", test::UnrecognisedArchive());
-        test::WriteSettings(program_, game_.string());
-        app_ = std::make_unique<CTavrelApp>(program_, &dialogs_);
-        QVERIFY(app_->InitInstance());
-        frame_ = app_->MainFrame();
-        frame_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame_));
+        MakeFolders();
+        test::WriteGoodAndOtherGame(program_, game_);
+        QVERIFY(StartApp(program_));
+        QVERIFY(ActivateFrame());
     }
-    void cleanup() {
-        app_.reset();
-        dir_.reset();
-        dialogs_ = {};
-    }
+    void cleanup() { StopApp(); }
 
     void stateSequence() {
         auto expect = [&](const QList<int>& ids, bool enabled, const char* stage) {
@@ -118,14 +107,6 @@ private slots:
         }
         QVERIFY(CommandEnabled(kCmdAbout, state, running));
     }
-
-private:
-    test::ScriptedDialogs dialogs_;
-    std::unique_ptr<test::TestDir> dir_;
-    fs::path program_;
-    fs::path game_;
-    std::unique_ptr<CTavrelApp> app_;
-    CMainFrame* frame_ = nullptr;
 };
 
 QTEST_MAIN(EnablingTest)

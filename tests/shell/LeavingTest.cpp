@@ -42,9 +42,7 @@ private slots:
         test::TestDir dir;
         fs::path program = dir / "program";
         fs::path game = dir / "RES";
-        test::WriteFile(game / "Good.bin", test::RecognisedArchive());
-        test::WriteFile(game / "Spare.bin", test::RecognisedArchive());
-        test::WriteSettings(program, game.string());
+        test::WriteGoodAndSpareGame(program, game);
         Picture red(4, 4);
         for (std::size_t i = 0; i < red.pixels.size(); i += 4)
             red.pixels[i + 2] = red.pixels[i + 3] = 255;

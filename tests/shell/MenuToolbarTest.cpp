@@ -53,22 +53,15 @@ const QList<Item> kBrowseItems = {
 
 }  // namespace
 
-class MenuToolbarTest : public QObject {
+class MenuToolbarTest : public test::ShellTest {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<test::TestDir>();
-        app_ = std::make_unique<CTavrelApp>(dir_->path(), &dialogs_);
-        QVERIFY(app_->InitInstance());
-        frame_ = app_->MainFrame();
-        frame_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame_));
+        MakeFolders();
+        QVERIFY(StartApp(dir_->path()));
+        QVERIFY(ActivateFrame());
     }
-    void cleanup() {
-        app_.reset();
-        dir_.reset();
-        dialogs_ = {};
-    }
+    void cleanup() { StopApp(); }
 
     void mainMenuHasEveryItemInOrder() {
         QList<QAction*> popups = frame_->menuBar()->actions();
@@ -167,8 +160,7 @@ private slots:
         frame_->RefreshCommandStates();
         QSignalSpy prev(frame_->Action(kCmdPrevFrame), &QAction::triggered);
         QSignalSpy next(frame_->Action(kCmdNextFrame), &QAction::triggered);
-        frame_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame_));
+        QVERIFY(ActivateFrame());
         for (QWidget* pane :
              {static_cast<QWidget*>(frame_->Tree()), static_cast<QWidget*>(frame_->View())}) {
             pane->setFocus();
@@ -205,12 +197,6 @@ private slots:
         QVERIFY(texts.contains("制作：Kelvane"));
         QVERIFY(texts.contains("确定"));
     }
-
-private:
-    test::ScriptedDialogs dialogs_;
-    std::unique_ptr<test::TestDir> dir_;
-    std::unique_ptr<CTavrelApp> app_;
-    CMainFrame* frame_ = nullptr;
 };
 
 QTEST_MAIN(MenuToolbarTest)

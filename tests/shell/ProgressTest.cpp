@@ -33,30 +33,20 @@ int CountFiles(const fs::path& dir) {
 
 }  // namespace
 
-class ProgressTest : public QObject {
+class ProgressTest : public test::ShellTest {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<test::TestDir>();
-        program_ = dir_->path() / "program";
-        game_ = dir_->path() / "RES";
+        MakeFolders();
         out_ = dir_->path() / "out";
         fs::create_directories(out_);
-        test::WriteFile(game_ / "Good.bin", test::RecognisedArchive());
-        test::WriteFile(game_ / "Spare.bin", test::RecognisedArchive());
-        test::WriteSettings(program_, game_.string());
-        app_ = std::make_unique<CTavrelApp>(program_, &dialogs_);
-        QVERIFY(app_->InitInstance());
-        frame_ = app_->MainFrame();
+        test::WriteGoodAndSpareGame(program_, game_);
+        QVERIFY(StartApp(program_));
         frame_->Action(kCmdOpen)->trigger();
         frame_->Tree()->setCurrentItem(frame_->Tree()->FindItem(game_ / "Good.bin"));
         QVERIFY(app_->GetSession().state.archive_open);
     }
-    void cleanup() {
-        app_.reset();
-        dir_.reset();
-        dialogs_ = {};
-    }
+    void cleanup() { StopApp(); }
 
     void exportRunsToTheEnd() {
         CPROGRESSDlg* progress = OpenExport("1", "24");
@@ -216,13 +206,7 @@ private:
         return progress;
     }
 
-    test::ScriptedDialogs dialogs_;
-    std::unique_ptr<test::TestDir> dir_;
-    fs::path program_;
-    fs::path game_;
     fs::path out_;
-    std::unique_ptr<CTavrelApp> app_;
-    CMainFrame* frame_ = nullptr;
 };
 
 QTEST_MAIN(ProgressTest)

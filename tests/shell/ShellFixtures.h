@@ -1,19 +1,25 @@
 #pragma once
 
 // Shared by the shell's Qt tests: a dialog provider that answers from a script and records
-// what was shown, and small game folders built in code.
+// what was shown, small game folders built in code, and a base for test objects that run the
+// application over a temporary program folder.
 #include <QDialog>
 #include <QStringList>
+#include <QTest>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "CMainFrame.h"
+#include "CTavrelApp.h"
 #include "DialogProvider.h"
 #include "archive/ContainerBuilder.h"
+#include "support/TestDir.h"
 
 namespace tavrel::test {
 
@@ -105,5 +111,61 @@ inline Bytes UnrecognisedArchive() {
 inline void WriteSettings(const std::filesystem::path& program_dir, const std::string& game_path) {
     WriteText(program_dir / "Tavrel.ini", "[GamePath]\nPATH_Ostrim=" + game_path + "\n");
 }
+
+// A game folder holding a recognised "Good.bin" and an unrecognised "Other.bin", with the
+// settings in `program_dir` pointing at it.
+inline void WriteGoodAndOtherGame(const std::filesystem::path& program_dir,
+                                  const std::filesystem::path& game) {
+    WriteFile(game / "Good.bin", RecognisedArchive());
+    WriteFile(game / "Other.bin", UnrecognisedArchive());
+    WriteSettings(program_dir, game.string());
+}
+
+// A game folder holding two recognised archives, "Good.bin" and "Spare.bin", with the settings
+// in `program_dir` pointing at it.
+inline void WriteGoodAndSpareGame(const std::filesystem::path& program_dir,
+                                  const std::filesystem::path& game) {
+    WriteFile(game / "Good.bin", RecognisedArchive());
+    WriteFile(game / "Spare.bin", RecognisedArchive());
+    WriteSettings(program_dir, game.string());
+}
+
+// Base of the shell's test objects: scripted dialogs, a temporary folder and the application
+// with its main window. The helpers return false where a step failed, for the test to check.
+class ShellTest : public QObject {
+protected:
+    // A fresh temporary folder, with program_ ("program") and game_ ("RES") named below it;
+    // neither is created.
+    void MakeFolders() {
+        dir_ = std::make_unique<TestDir>();
+        program_ = dir_->path() / "program";
+        game_ = dir_->path() / "RES";
+    }
+    // Starts the application over `program_dir` and sets frame_ to its main window.
+    bool StartApp(const std::filesystem::path& program_dir) {
+        app_ = std::make_unique<shell::CTavrelApp>(program_dir, &dialogs_);
+        if (!app_->InitInstance()) return false;
+        frame_ = app_->MainFrame();
+        return true;
+    }
+    // Activates the main window and waits until it is active.
+    bool ActivateFrame() {
+        frame_->activateWindow();
+        return QTest::qWaitForWindowActive(frame_);
+    }
+    // Closes the application, removes the temporary folder and clears the dialog script.
+    void StopApp() {
+        app_.reset();
+        dir_.reset();
+        dialogs_ = {};
+    }
+
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<TestDir> dir_;
+    std::filesystem::path program_;
+    std::filesystem::path game_;
+    std::unique_ptr<shell::CTavrelApp> app_;
+    shell::CMainFrame* frame_ = nullptr;
+};
 
 }  // namespace tavrel::test

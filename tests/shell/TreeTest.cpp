@@ -34,27 +34,18 @@ bool AllExpanded(QTreeWidgetItem* item) {
 
 }  // namespace
 
-class TreeTest : public QObject {
+class TreeTest : public test::ShellTest {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<test::TestDir>();
-        program_ = dir_->path() / "program";
-        game_ = dir_->path() / "RES";
+        MakeFolders();
         fs::create_directories(program_);
         fs::create_directories(game_);
-        app_ = std::make_unique<CTavrelApp>(program_, &dialogs_);
-        QVERIFY(app_->InitInstance());
-        frame_ = app_->MainFrame();
-        frame_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame_));
+        QVERIFY(StartApp(program_));
+        QVERIFY(ActivateFrame());
         tree_ = frame_->Tree();
     }
-    void cleanup() {
-        app_.reset();
-        dir_.reset();
-        dialogs_ = {};
-    }
+    void cleanup() { StopApp(); }
 
     void fillListsArchivesAndLeavesOutEmptyFolders() {
         std::string deep = "d1/d2/d3/d4/d5/d6/d7/d8/d9/d10";
@@ -178,12 +169,6 @@ private slots:
     }
 
 private:
-    test::ScriptedDialogs dialogs_;
-    std::unique_ptr<test::TestDir> dir_;
-    fs::path program_;
-    fs::path game_;
-    std::unique_ptr<CTavrelApp> app_;
-    CMainFrame* frame_ = nullptr;
     CLeftView* tree_ = nullptr;
 };
 

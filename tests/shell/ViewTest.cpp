@@ -17,26 +17,16 @@ using namespace tavrel;
 using namespace tavrel::shell;
 namespace fs = std::filesystem;
 
-class ViewTest : public QObject {
+class ViewTest : public test::ShellTest {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<test::TestDir>();
-        program_ = dir_->path() / "program";
-        game_ = dir_->path() / "RES";
-        test::WriteFile(game_ / "Good.bin", test::RecognisedArchive());
-        test::WriteFile(game_ / "Other.bin", test::UnrecognisedArchive());
-        test::WriteSettings(program_, game_.string());
-        app_ = std::make_unique<CTavrelApp>(program_, &dialogs_);
-        QVERIFY(app_->InitInstance());
-        frame_ = app_->MainFrame();
+        MakeFolders();
+        test::WriteGoodAndOtherGame(program_, game_);
+        QVERIFY(StartApp(program_));
         view_ = frame_->View();
     }
-    void cleanup() {
-        app_.reset();
-        dir_.reset();
-        dialogs_ = {};
-    }
+    void cleanup() { StopApp(); }
 
     void startPictureThenFrameAtTopLeft() {
         QImage start = view_->viewport()->grab().toImage();
@@ -95,12 +85,6 @@ private slots:
     }
 
 private:
-    test::ScriptedDialogs dialogs_;
-    std::unique_ptr<test::TestDir> dir_;
-    fs::path program_;
-    fs::path game_;
-    std::unique_ptr<CTavrelApp> app_;
-    CMainFrame* frame_ = nullptr;
     CTavrelView* view_ = nullptr;
 };
 

@@ -1,5 +1,8 @@
 #include "support/Fixtures.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -31,6 +34,17 @@ Bytes Dxt1Entry(int wexp, int hexp, std::uint8_t seed, int levels) {
 Bytes Dxt5Entry(int wexp, int hexp, std::uint8_t seed, int levels) {
     const std::size_t n = (std::size_t{1} << wexp) * (std::size_t{1} << hexp);
     return BuildTextureEntry(levels, kFormatDxt5, wexp, hexp, Pattern(n, seed));
+}
+
+Bytes WithData(const Bytes& entry, std::size_t header, const Bytes& data) {
+    EXPECT_LE(header, entry.size()) << "the entry is shorter than its header";
+    const std::size_t keep = std::min(header, entry.size());
+    // Sized once and filled by copies: growing the vector by inserting at its end makes GCC 12
+    // warn (-Warray-bounds) about the empty tail it would move.
+    Bytes out(keep + data.size());
+    std::copy_n(entry.begin(), keep, out.begin());
+    std::copy(data.begin(), data.end(), out.begin() + static_cast<std::ptrdiff_t>(keep));
+    return out;
 }
 
 Bytes PictureBlock(const std::vector<Bytes>& entries) {

@@ -21,6 +21,10 @@ Bytes Bgra32Entry(int wexp, int hexp, std::uint8_t seed, int levels = 1);
 Bytes Dxt1Entry(int wexp, int hexp, std::uint8_t seed, int levels = 1);
 Bytes Dxt5Entry(int wexp, int hexp, std::uint8_t seed, int levels = 1);
 
+// `entry` with everything after its first `header` bytes replaced by `data`; a test fails
+// where the entry is shorter than `header`.
+Bytes WithData(const Bytes& entry, std::size_t header, const Bytes& data);
+
 // A block as the game stores it: a LINK container of a plain leaf, a GT1G pack of `entries`
 // and another plain leaf, so frame k has the path (0, 1, k - 1) at depth 2.
 Bytes PictureBlock(const std::vector<Bytes>& entries);
