@@ -51,20 +51,20 @@ CMainFrame::CMainFrame(ShellContext& ctx, QWidget* parent) : QMainWindow(parent)
 }
 
 void CMainFrame::CreateActions() {
-    for (const CommandSpec& spec : AllCommands()) {
-        if (spec.id == kCmdForceImport) continue;  // only in the picture view's popup
-        auto* action = new QAction(ToQt(std::string(MenuLabel(spec))), this);
-        if (*spec.key) action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + ToQt(spec.key)));
+    for (const CommandSpec& command : AllCommands()) {
+        if (command.id == kCmdForceImport) continue;  // only in the picture view's popup
+        auto* action = new QAction(ToQt(std::string(MenuLabel(command))), this);
+        if (*command.key) action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + ToQt(command.key)));
         action->setShortcutContext(Qt::WindowShortcut);
-        action->setStatusTip(ToQt(std::string(StatusPrompt(spec))));
-        std::string_view tip = PromptToolTip(spec);
+        action->setStatusTip(ToQt(std::string(StatusPrompt(command))));
+        std::string_view tip = PromptToolTip(command);
         action->setToolTip(tip.empty() ? ButtonToolTip(action->text()) : ToQt(std::string(tip)));
-        action->setIcon(MakeCommandIcon(spec.id));
+        action->setIcon(MakeCommandIcon(command.id));
         action->setIconVisibleInMenu(false);
-        int id = spec.id;
+        int id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         addAction(action);  // keys work whichever pane has the focus
-        actions_[spec.id] = action;
+        actions_[command.id] = action;
     }
 }
 

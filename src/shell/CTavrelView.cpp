@@ -23,8 +23,8 @@ namespace {
 
 // The command a command message stands for.
 int CommandOfMessage(PrivateMessage message) {
-    for (const CommandSpec& spec : AllCommands()) {
-        if (ForwardMessage(spec.id) == message) return spec.id;
+    for (const CommandSpec& command : AllCommands()) {
+        if (ForwardMessage(command.id) == message) return command.id;
     }
     return 0;
 }
@@ -62,17 +62,17 @@ void CTavrelView::BuildContextMenu() {
     MenuLayout layout = PopupMenuLayout();
     popup_ = new QMenu(ToQt(layout.title), this);
     for (const LayoutEntry& entry : layout.entries) {
-        const CommandSpec* spec = FindCommand(entry.id);
-        if (spec == nullptr) {
+        const CommandSpec* command = FindCommand(entry.id);
+        if (command == nullptr) {
             popup_->addSeparator();
             continue;
         }
         // The key name after the tab is shown in the menu; the keys themselves belong to
         // the main window's actions.
-        QAction* action = popup_->addAction(ToQt(spec->menu_text));
-        action->setData(spec->id);
-        action->setStatusTip(ToQt(std::string(StatusPrompt(*spec))));
-        int id = spec->id;
+        QAction* action = popup_->addAction(ToQt(command->menu_text));
+        action->setData(command->id);
+        action->setStatusTip(ToQt(std::string(StatusPrompt(*command))));
+        int id = command->id;
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     }
     connect(popup_, &QMenu::aboutToShow, this, &CTavrelView::RefreshContextMenu);

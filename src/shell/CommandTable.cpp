@@ -97,18 +97,18 @@ std::span<const MenuLayout> MainMenuLayout() { return kMainMenu; }
 MenuLayout PopupMenuLayout() { return {"浏览(&V)", kPopupMenu}; }
 std::span<const LayoutEntry> ToolbarLayout() { return kToolbar; }
 
-std::string_view MenuLabel(const CommandSpec& spec) {
-    std::string_view text = spec.menu_text;
+std::string_view MenuLabel(const CommandSpec& command) {
+    std::string_view text = command.menu_text;
     return text.substr(0, text.find('\t'));
 }
 
-std::string_view StatusPrompt(const CommandSpec& spec) {
-    std::string_view text = spec.prompt;
+std::string_view StatusPrompt(const CommandSpec& command) {
+    std::string_view text = command.prompt;
     return text.substr(0, text.find('\n'));
 }
 
-std::string_view PromptToolTip(const CommandSpec& spec) {
-    std::string_view text = spec.prompt;
+std::string_view PromptToolTip(const CommandSpec& command) {
+    std::string_view text = command.prompt;
     auto pos = text.find('\n');
     return pos == std::string_view::npos ? std::string_view{} : text.substr(pos + 1);
 }

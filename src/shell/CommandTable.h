@@ -35,9 +35,9 @@ MenuLayout PopupMenuLayout();                  // 浏览 with 强制导入 at th
 std::span<const LayoutEntry> ToolbarLayout();  // eleven buttons with their separators
 
 // Text pieces derived from the table.
-std::string_view MenuLabel(const CommandSpec& spec);      // menu_text before the tab
-std::string_view StatusPrompt(const CommandSpec& spec);   // prompt before any "\n"
-std::string_view PromptToolTip(const CommandSpec& spec);  // prompt after the "\n", or ""
+std::string_view MenuLabel(const CommandSpec& command);      // menu_text before the tab
+std::string_view StatusPrompt(const CommandSpec& command);   // prompt before any "\n"
+std::string_view PromptToolTip(const CommandSpec& command);  // prompt after the "\n", or ""
 
 // The private message by which the tree pane forwards a command to the picture view;
 // 0 for the commands the tree pane runs itself or does not forward.

@@ -142,21 +142,21 @@ void CheckBlocks(const fs::path& game, const GamePlan& plan, bool compare_bytes)
             plain_blocks |= expected.empty();
             for (std::size_t k = 0; k < expected.size(); ++k) {
                 SCOPED_TRACE("frame " + std::to_string(k + 1));
-                const demo::FrameSpec& spec = expected[k];
+                const demo::FrameSpec& planned = expected[k];
                 ResourceNode* leaf = FindFrameNode(tree, tree.frames[k]);
                 ASSERT_NE(leaf, nullptr);
                 ASSERT_EQ(leaf->kind, NodeKind::FrameLeaf);
                 const TextureInfo info = ReadLeafTextureInfo(*leaf);
-                EXPECT_EQ(info.width, spec.Width());
-                EXPECT_EQ(info.height, spec.Height());
-                EXPECT_EQ(info.pixel_class, spec.Class());
-                EXPECT_EQ(info.header_length, spec.HeaderLength());
-                EXPECT_EQ(LevelCount(leaf->data), spec.levels);
+                EXPECT_EQ(info.width, planned.Width());
+                EXPECT_EQ(info.height, planned.Height());
+                EXPECT_EQ(info.pixel_class, planned.Class());
+                EXPECT_EQ(info.header_length, planned.HeaderLength());
+                EXPECT_EQ(LevelCount(leaf->data), planned.levels);
                 EXPECT_TRUE(LeafHoldsEntry(*leaf));
                 classes.insert(info.pixel_class);
                 header_lengths.insert(info.header_length);
                 if (compare_bytes) {
-                    const Bytes entry = demo::RenderFrame(spec);
+                    const Bytes entry = demo::RenderFrame(planned);
                     ASSERT_GE(leaf->data.size(), entry.size());
                     EXPECT_TRUE(std::equal(entry.begin(), entry.end(), leaf->data.begin()));
                 }
