@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "PosixIo.h"
+#include "DurableFile.h"
 #include "archive/ArchiveIndex.h"
 
 // Opening the archive file and reading its header and entry table.
@@ -60,7 +60,7 @@ void ReadLinkTable(ArchiveIndex& index, ByteView head) {
         return;
     }
     Bytes raw(8ull * count);
-    if (!PreadAll(index.fd, raw.data(), raw.size(), table)) {
+    if (!ReadExactAt(index.fd, raw.data(), raw.size(), table)) {
         MarkUnrecognised(index);
         return;
     }
@@ -106,7 +106,7 @@ OpenOutcome OpenArchive(ArchiveIndex& index, const std::filesystem::path& path) 
     index.file_open = true;
 
     std::array<std::uint8_t, kShortestArchive> head{};
-    if (!PreadAll(fd, head.data(), head.size(), 0)) {
+    if (!ReadExactAt(fd, head.data(), head.size(), 0)) {
         MarkUnrecognised(index);
         return OpenOutcome::Opened;
     }

@@ -7,7 +7,7 @@
 #include <limits>
 #include <optional>
 
-#include "PosixIo.h"
+#include "DurableFile.h"
 #include "archive/ArchiveIndex.h"
 
 // Reading one block: its temporary copy when one exists, otherwise the archive's entry.
@@ -36,7 +36,7 @@ std::optional<Bytes> ReadTempCopy(const std::filesystem::path& path, std::string
         error = "larger than a block can be";
     } else {
         Bytes data(static_cast<std::size_t>(st.st_size));
-        if (PreadAll(fd, data.data(), data.size(), 0)) {
+        if (ReadExactAt(fd, data.data(), data.size(), 0)) {
             bytes = std::move(data);
         } else {
             error = "read failed";
@@ -75,7 +75,7 @@ BlockRead ReadBlock(const ArchiveIndex& index, const std::filesystem::path& prog
         return result;
     }
     Bytes data(index.entry_sizes[block - 1]);
-    if (!PreadAll(index.fd, data.data(), data.size(), index.entry_offsets[block - 1])) {
+    if (!ReadExactAt(index.fd, data.data(), data.size(), index.entry_offsets[block - 1])) {
         if (!result.error.empty()) result.error += "; ";
         result.error += "block " + std::to_string(block) + " cannot be read from the archive";
         return result;

@@ -35,9 +35,15 @@ std::string ErrnoMessage(const std::string& what, const std::filesystem::path& p
     return what + " " + path.string() + ": " + std::strerror(errno);
 }
 
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) {
+namespace {
+
+// Writes all `length` bytes through `write_some(bytes, length, done)`, which returns what one
+// system call wrote; retries on EINTR, and reports a zero-length write as EIO.
+template <typename WriteSome>
+bool WriteLoop(const std::uint8_t* bytes, std::size_t length, WriteSome write_some) {
+    std::uint64_t done = 0;
     while (length > 0) {
-        const ssize_t n = ::write(fd, bytes, length);
+        const ssize_t n = write_some(bytes, length, done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n == 0) errno = EIO;
@@ -45,23 +51,23 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) {
         }
         bytes += n;
         length -= static_cast<std::size_t>(n);
+        done += static_cast<std::uint64_t>(n);
     }
     return true;
 }
 
+}  // namespace
+
+bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) {
+    return WriteLoop(bytes, length, [fd](const std::uint8_t* p, std::size_t n, std::uint64_t) {
+        return ::write(fd, p, n);
+    });
+}
+
 bool WriteAllAt(int fd, const std::uint8_t* bytes, std::size_t length, std::uint64_t offset) {
-    while (length > 0) {
-        const ssize_t n = ::pwrite(fd, bytes, length, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            return false;
-        }
-        bytes += n;
-        length -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    return WriteLoop(bytes, length, [fd, offset](const std::uint8_t* p, std::size_t n, std::uint64_t done) {
+        return ::pwrite(fd, p, n, static_cast<off_t>(offset + done));
+    });
 }
 
 bool ReadExactAt(int fd, std::uint8_t* bytes, std::size_t length, std::uint64_t offset) {
